@@ -1,0 +1,66 @@
+#include "cli/commands.h"
+
+#include "image/data_image.h"
+
+#include <array>
+#include <cstdio>
+
+namespace rk::cli {
+namespace {
+
+void printUsage(std::FILE* stream) {
+    std::fprintf(stream,
+                 "Usage: rkdial-cli COMMAND [OPTIONS]\n"
+                 "\n"
+                 "Maintains the speed-dial phonebooks of the Rk/L main unit without windows.\n"
+                 "Messages are the program's own, shown in UTF-8 on stderr. The exit status is 0\n"
+                 "on success and 1 on failure.\n"
+                 "\n"
+                 "Commands:\n");
+    for (const Command& command : commands()) {
+        std::string line = std::string(command.name);
+        if (!command.usage.empty()) line += " " + std::string(command.usage);
+        std::fprintf(stream, "  %-34s %.*s\n", line.c_str(), static_cast<int>(command.summary.size()),
+                     command.summary.data());
+    }
+    std::fprintf(stream, "\nOptions:\n  --help     show this text\n  --version  show the program's version\n");
+}
+
+int runHelp(std::span<const std::string>) {
+    printUsage(stdout);
+    return 0;
+}
+
+int runVersion(std::span<const std::string>) {
+    std::printf("rkdial-cli %s\n", RKDIAL_VERSION);
+    return 0;
+}
+
+constexpr std::array kCommands = {
+    Command{"help", "", "show this text", runHelp},
+    Command{"version", "", "show the program's version", runVersion},
+};
+
+} // namespace
+
+std::span<const Command> commands() { return kCommands; }
+
+int runCli(std::span<const std::string> arguments) {
+    if (arguments.empty()) {
+        printUsage(stderr);
+        return 1;
+    }
+    const std::string& name = arguments.front();
+    if (name == "--help" || name == "-h") return runHelp({});
+    if (name == "--version") return runVersion({});
+    for (const Command& command : commands()) {
+        if (command.name != name) continue;
+        // The process starts as the desktop program does: a factory-fresh image.
+        image::initialiseImage(image::dataImage());
+        return command.run(arguments.subspan(1));
+    }
+    std::fprintf(stderr, "rkdial-cli: unknown command \"%s\" (see rkdial-cli --help)\n", name.c_str());
+    return 1;
+}
+
+} // namespace rk::cli

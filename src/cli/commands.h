@@ -1,0 +1,25 @@
+// The subcommands of rkdial-cli. Each takes its own arguments (after the subcommand name) and
+// returns the process's exit status: 0 success, 1 failure.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rk::cli {
+
+struct Command {
+    std::string_view name;
+    std::string_view usage;   // arguments, shown after the name
+    std::string_view summary; // one line
+    int (*run)(std::span<const std::string> arguments);
+};
+
+// Every subcommand, in the order --help lists them.
+std::span<const Command> commands();
+
+// Runs the program: the arguments without the program name.
+int runCli(std::span<const std::string> arguments);
+
+} // namespace rk::cli

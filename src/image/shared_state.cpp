@@ -1,0 +1,10 @@
+#include "image/shared_state.h"
+
+namespace rk {
+
+SharedState& sharedState() {
+    static SharedState state;
+    return state;
+}
+
+} // namespace rk

@@ -1,0 +1,65 @@
+#include "phonebook/number_index.h"
+
+#include "phonebook/digit_codes.h"
+
+#include <algorithm>
+
+namespace rk::phonebook::detail {
+
+int compareNumberTexts(std::string_view a, std::string_view b) {
+    for (int i = 0; i < kMaxNumberDigits; ++i) {
+        auto left = static_cast<unsigned char>(i < static_cast<int>(a.size()) ? a[i] : 0);
+        auto right = static_cast<unsigned char>(i < static_cast<int>(b.size()) ? b[i] : 0);
+        if (left != right) return left < right ? -1 : 1;
+        if (left == 0) return 0;
+    }
+    return 0;
+}
+
+void updateNumberIndex(image::DataImage& image, int memory, std::string_view normalisedNumber) {
+    image::NumberIndex& slots = image.numberIndex;
+    const int count = image::layoutOf(image.memoryMode) == image::Layout::Memories990 ? 1000 : 600;
+    const auto value = static_cast<std::uint16_t>(memory + 1);
+
+    // Take the memory out first: the slots in front of it close the gap from the start.
+    for (int slot = 0; slot <= count; ++slot) {
+        if (slots[slot] != value) continue;
+        std::copy_backward(slots.begin(), slots.begin() + slot, slots.begin() + slot + 1);
+        slots[0] = 0;
+        break;
+    }
+
+    // Free slots sort before every number; equal counts as smaller.
+    int low = 0;
+    int high = count;
+    int middle = 0;
+    bool greater = false;
+    while (low <= high) {
+        middle = (low + high) / 2;
+        if (slots[middle] == 0) {
+            greater = true;
+            low = middle + 1;
+            continue;
+        }
+        const std::string stored = decodeNumber(image.workingCopy[slots[middle] - 1u].number.data());
+        const int order = compareNumberTexts(normalisedNumber, stored);
+        if (order == 0) {
+            greater = false;
+            break;
+        }
+        greater = order > 0;
+        if (greater)
+            low = middle + 1;
+        else
+            high = middle - 1;
+    }
+
+    // The front part moves one place towards the start, dropping the free slot 0.
+    std::copy(slots.begin() + 1, slots.begin() + middle + 1, slots.begin());
+    if (greater)
+        slots[middle] = value;
+    else if (middle > 0)
+        slots[middle - 1] = value;
+}
+
+} // namespace rk::phonebook::detail

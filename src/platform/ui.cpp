@@ -1,0 +1,43 @@
+#include "platform/ui.h"
+
+#include "platform/text.h"
+
+#include <atomic>
+
+namespace rk::platform {
+namespace {
+
+SilentUi silentUi;
+std::atomic<Ui*> current{&silentUi};
+
+} // namespace
+
+Answer SilentUi::messageBox(const MessageRequest& request) {
+    switch (request.buttons) {
+    case Buttons::YesNo:
+        return Answer::Yes;
+    case Buttons::Ok:
+    case Buttons::OkCancel:
+        break;
+    }
+    return Answer::Ok;
+}
+
+Ui& ui() { return *current.load(); }
+
+void setUi(Ui* implementation) { current.store(implementation ? implementation : &silentUi); }
+
+Answer showError(const Owner& owner, const std::string& text) {
+    static const std::string caption = text::toCp932("エラー");
+    return ui().messageBox({owner, text, caption, Buttons::Ok, Icon::Exclamation});
+}
+
+Answer askQuestion(const Owner& owner, const std::string& text, const std::string& caption, Buttons buttons) {
+    return ui().messageBox({owner, text, caption, buttons, Icon::Question});
+}
+
+Answer showInformation(const Owner& owner, const std::string& text, const std::string& caption) {
+    return ui().messageBox({owner, text, caption, Buttons::Ok, Icon::Information});
+}
+
+} // namespace rk::platform

@@ -1,0 +1,72 @@
+// The seam through which deep code talks to the operator: message boxes, the error notice
+// window and the wait cursor. The GUI installs an implementation that shows real windows, the
+// command line one that writes to the terminal, tests one that records every request.
+#pragma once
+
+#include <string>
+
+namespace rk::platform {
+
+enum class Buttons { Ok, OkCancel, YesNo };
+enum class Icon { None, Information, Exclamation, Question };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// The window that owns a message box. `native` is whatever the front end uses to find the
+// window (a widget pointer in the GUI); `name` identifies it in logs and recordings.
+struct Owner {
+    void* native = nullptr;
+    std::string name;
+};
+
+// One message box as the program asks for it. Text and caption are CP932 bytes.
+struct MessageRequest {
+    Owner owner;
+    std::string text;
+    std::string caption;
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+};
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    // Shows a modal message box and returns the operator's answer.
+    virtual Answer messageBox(const MessageRequest& request) = 0;
+
+    // Shows the modal error notice window (caption "エラー", one OK button) with a CP932 text.
+    virtual void errorNotice(const std::string& text) = 0;
+
+    // Shows the hourglass (true) or the normal arrow (false).
+    virtual void setWaitCursor(bool waiting) = 0;
+};
+
+// A Ui that answers every question with its default (OK, or Yes for Yes/No) and shows nothing;
+// installed until a front end installs its own.
+class SilentUi : public Ui {
+public:
+    Answer messageBox(const MessageRequest& request) override;
+    void errorNotice(const std::string&) override {}
+    void setWaitCursor(bool) override {}
+};
+
+// The process-wide Ui. Front ends install theirs once at start-up; tests install a recorder.
+Ui& ui();
+void setUi(Ui* implementation); // nullptr restores the silent one
+
+// Shorthands for the three kinds of box the program uses. Texts are CP932.
+Answer showError(const Owner& owner, const std::string& text);                     // "エラー", OK, !
+Answer askQuestion(const Owner& owner, const std::string& text, const std::string& caption,
+                   Buttons buttons);                                              // ?
+Answer showInformation(const Owner& owner, const std::string& text, const std::string& caption);
+
+// Shows the wait cursor for the lifetime of the object and restores the arrow on every path.
+class WaitCursor {
+public:
+    WaitCursor() { ui().setWaitCursor(true); }
+    ~WaitCursor() { ui().setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace rk::platform

@@ -1,0 +1,56 @@
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "support/recording_ui.h"
+
+#include <gtest/gtest.h>
+
+using namespace rk::platform;
+
+TEST(OperatorSeam, ErrorBoxHasTheStandardCaptionButtonAndIcon) {
+    rk::testing::RecordingUi recorder;
+    recorder.answer(Answer::Ok);
+    showError({nullptr, "menu"}, rk::text::toCp932("\nテスト\n"));
+    const auto boxes = recorder.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "\x83\x47\x83\x89\x81\x5B"); // エラー
+    EXPECT_EQ(boxes[0].text, "\n\x83\x65\x83\x58\x83\x67\n");
+    EXPECT_EQ(boxes[0].buttons, Buttons::Ok);
+    EXPECT_EQ(boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(boxes[0].owner.name, "menu");
+    EXPECT_TRUE(recorder.unexpectedPrompts().empty());
+}
+
+TEST(OperatorSeam, QuestionsAreAnsweredFromTheQueueInOrder) {
+    rk::testing::RecordingUi recorder;
+    recorder.answer(Answer::No);
+    recorder.answer(Answer::Yes);
+    EXPECT_EQ(askQuestion({}, "a", "c", Buttons::YesNo), Answer::No);
+    EXPECT_EQ(askQuestion({}, "b", "c", Buttons::YesNo), Answer::Yes);
+    EXPECT_EQ(recorder.boxes().at(1).icon, Icon::Question);
+    EXPECT_TRUE(recorder.unexpectedPrompts().empty());
+}
+
+TEST(OperatorSeam, AnUnforeseenPromptIsRecordedAndAnsweredNegatively) {
+    rk::testing::RecordingUi recorder;
+    EXPECT_EQ(askQuestion({}, "surprise", "c", Buttons::YesNo), Answer::No);
+    ASSERT_EQ(recorder.unexpectedPrompts().size(), 1u);
+    EXPECT_EQ(recorder.unexpectedPrompts()[0], "surprise");
+}
+
+TEST(OperatorSeam, WaitCursorIsRestoredOnEveryPath) {
+    rk::testing::RecordingUi recorder;
+    try {
+        WaitCursor cursor;
+        throw 1;
+    } catch (int) {
+    }
+    EXPECT_EQ(recorder.cursorChanges(), (std::vector<bool>{true, false}));
+}
+
+TEST(OperatorSeam, SilentUiIsBackAfterTheRecorderGoes) {
+    {
+        rk::testing::RecordingUi recorder;
+        EXPECT_EQ(&ui(), &recorder);
+    }
+    EXPECT_EQ(ui().messageBox({{}, "x", "y", Buttons::YesNo, Icon::Question}), Answer::Yes);
+}

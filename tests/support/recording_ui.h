@@ -1,0 +1,108 @@
+// A Ui for tests: records every message box (text bytes, caption, buttons, icon, owner) and
+// answers from a queue that the test fills beforehand. A prompt that nobody queued an answer
+// for is recorded as unexpected, so that the test can fail on it: a message the test did not
+// foresee is a finding.
+#pragma once
+
+#include "platform/ui.h"
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace rk::testing {
+
+class RecordingUi : public platform::Ui {
+public:
+    struct Notice {
+        std::string text;
+    };
+
+    // Installs itself as the process-wide Ui; the destructor restores the previous silent one.
+    RecordingUi() { platform::setUi(this); }
+    ~RecordingUi() override { platform::setUi(nullptr); }
+    RecordingUi(const RecordingUi&) = delete;
+    RecordingUi& operator=(const RecordingUi&) = delete;
+
+    // Queues the answer to the next message box.
+    void answer(platform::Answer next) {
+        std::lock_guard lock(mutex_);
+        answers_.push_back(next);
+    }
+
+    platform::Answer messageBox(const platform::MessageRequest& request) override {
+        std::lock_guard lock(mutex_);
+        boxes_.push_back(request);
+        if (answers_.empty()) {
+            unexpected_.push_back(request.text);
+            // An information or error box with only OK needs no decision.
+            return request.buttons == platform::Buttons::YesNo ? platform::Answer::No : platform::Answer::Cancel;
+        }
+        platform::Answer next = answers_.front();
+        answers_.pop_front();
+        return next;
+    }
+
+    void errorNotice(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        notices_.push_back({text});
+    }
+
+    void setWaitCursor(bool waiting) override {
+        std::lock_guard lock(mutex_);
+        cursorChanges_.push_back(waiting);
+    }
+
+    // Message boxes with only an OK button need no queued answer: they are told, not asked.
+    void allowPlainMessages() { allowPlain_ = true; }
+
+    std::vector<platform::MessageRequest> boxes() const {
+        std::lock_guard lock(mutex_);
+        return boxes_;
+    }
+    std::vector<Notice> notices() const {
+        std::lock_guard lock(mutex_);
+        return notices_;
+    }
+    std::vector<bool> cursorChanges() const {
+        std::lock_guard lock(mutex_);
+        return cursorChanges_;
+    }
+    // Prompts that found no queued answer, and answers nobody asked for.
+    std::vector<std::string> unexpectedPrompts() const {
+        std::lock_guard lock(mutex_);
+        std::vector<std::string> result = unexpected_;
+        if (allowPlain_) std::erase_if(result, [this](const std::string& text) { return plainTexts(text); });
+        return result;
+    }
+    std::size_t unusedAnswers() const {
+        std::lock_guard lock(mutex_);
+        return answers_.size();
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        boxes_.clear();
+        notices_.clear();
+        cursorChanges_.clear();
+        unexpected_.clear();
+        answers_.clear();
+    }
+
+private:
+    bool plainTexts(const std::string& text) const {
+        for (const auto& box : boxes_)
+            if (box.text == text && box.buttons == platform::Buttons::Ok) return true;
+        return false;
+    }
+
+    mutable std::mutex mutex_;
+    std::deque<platform::Answer> answers_;
+    std::vector<platform::MessageRequest> boxes_;
+    std::vector<Notice> notices_;
+    std::vector<bool> cursorChanges_;
+    std::vector<std::string> unexpected_;
+    bool allowPlain_ = false;
+};
+
+} // namespace rk::testing
