@@ -1,0 +1,38 @@
+// The desktop program. Without a display there is nothing it can show, so it says so in plain
+// words before Qt would abort with a platform plugin error.
+#include "app/qt_ui.h"
+#include "app/speed_dial_app.h"
+#include "platform/ui.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY") && !isSet("QT_QPA_PLATFORM")) {
+        std::fputs("rkdial: no display available; start it in a desktop session (DISPLAY is not set)\n",
+                   stderr);
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    rk::app::QtUi ui;
+    rk::platform::setUi(&ui);
+
+    rk::app::CSpeedDialApp speedDial;
+    speedDial.startUp(); // false: the program ends with its main window
+    speedDial.exitInstance();
+
+    rk::platform::setUi(nullptr);
+    return 0;
+}

@@ -1,0 +1,63 @@
+// The main window ("パソコン短縮設定用プログラム（Rk3/L）"): the three procedures, the exit
+// button and the two option groups. The program lives as long as this window.
+#pragma once
+
+#include "platform/ui.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QCloseEvent;
+class QPushButton;
+class QRadioButton;
+
+namespace rk::app {
+
+class CSpeedDialApp;
+
+class CMainMenuDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CMainMenuDlg(CSpeedDialApp& application, QWidget* parent = nullptr);
+
+    // The memory count chosen with the radio buttons: 1 = 600, 2 = 990. It reaches MemoryMode only
+    // when a procedure starts.
+    int memorySelection() const { return memorySelection_; }
+
+    // Escape and the close request arrive here; both ask before the program ends.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void onReadPhonebook();
+    void onWritePhonebook();
+    void onEditPhonebook();
+    void onExit();
+    void onDuplicatesAllowed();
+    void onDuplicatesRefused();
+    void onMemories600();
+    void onMemories990();
+
+private:
+    void createControls();
+    void initialiseDialog();
+    bool confirmExit();
+    platform::Owner owner();
+
+    CSpeedDialApp& application_;
+    int memorySelection_;
+    // Set once the operator agreed to end, so that the closing that follows asks no second time.
+    bool ending_ = false;
+
+    QButtonGroup* duplicateGroup_ = nullptr;
+    QButtonGroup* memoryGroup_ = nullptr;
+    QRadioButton* duplicatesAllowed_ = nullptr;
+    QRadioButton* duplicatesRefused_ = nullptr;
+    QRadioButton* memories600_ = nullptr;
+    QRadioButton* memories990_ = nullptr;
+};
+
+} // namespace rk::app

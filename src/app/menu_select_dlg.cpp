@@ -1,0 +1,76 @@
+#include "app/menu_select_dlg.h"
+
+#include "app/dialog_layout.h"
+#include "image/shared_state.h"
+#include "phonebook/phonebook.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+namespace rk::app {
+
+CMenuSelectDlg::CMenuSelectDlg(QWidget* parent) : QDialog(parent) {
+    const DialogUnits units = prepareFixedDialog(*this, 191, 171);
+    setWindowTitle(QStringLiteral(u"メニュー選択"));
+
+    // Created in tab order.
+    detailedSettings_ = new QPushButton(QStringLiteral(u"詳細設定"), this);
+    placeControl(*detailedSettings_, 1077, units, 37, 105, 115, 25);
+    auto* back = new QPushButton(QStringLiteral(u"戻る"), this);
+    placeControl(*back, 2, units, 115, 144, 60, 20);
+    auto* load = new QPushButton(QStringLiteral(u"ファイルデータ読込"), this);
+    placeControl(*load, 1294, units, 37, 15, 115, 25);
+    auto* save = new QPushButton(QStringLiteral(u"ファイルデータ保存"), this);
+    placeControl(*save, 1295, units, 37, 60, 115, 25);
+    setTabOrder(detailedSettings_, back);
+    setTabOrder(back, load);
+    setTabOrder(load, save);
+
+    connect(detailedSettings_, &QPushButton::clicked, this, &CMenuSelectDlg::onDetailedSettings);
+    connect(back, &QPushButton::clicked, this, &CMenuSelectDlg::reject);
+    connect(load, &QPushButton::clicked, this, &CMenuSelectDlg::onLoadFile);
+    connect(save, &QPushButton::clicked, this, &CMenuSelectDlg::onSaveFile);
+
+    initialiseDialog();
+}
+
+void CMenuSelectDlg::initialiseDialog() {
+    detailedSettings_->setEnabled(true);
+    detailedSettings_->setFocus();
+    // Leaving the menu with the duplicate check on rebuilds the working copy from the backup copy.
+    // Nothing else keeps the backup copy current (a read from the main unit or a memory-count
+    // change touch only the working copy), so it starts every menu session as a snapshot of the
+    // working copy; otherwise leaving would bring back an older phonebook.
+    phonebook::commitBackup();
+}
+
+void CMenuSelectDlg::onDetailedSettings() {
+    // Browser editing arrives with the embedded server.
+}
+
+void CMenuSelectDlg::onLoadFile() {
+    // The file load window arrives with the file dialogs.
+}
+
+void CMenuSelectDlg::onSaveFile() {
+    // The file save window arrives with the file dialogs.
+}
+
+void CMenuSelectDlg::reject() {
+    if (!leaving_) {
+        leaving_ = true;
+        if (sharedState().dupCheckEnabled == 1)
+            phonebook::applyPageFromBackup(0, phonebook::PageKind::System);
+    }
+    QDialog::reject();
+}
+
+void CMenuSelectDlg::closeEvent(QCloseEvent* event) {
+    if (leaving_) {
+        event->accept();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+} // namespace rk::app

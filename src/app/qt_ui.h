@@ -1,0 +1,28 @@
+// The GUI's side of the operator seam: real message boxes, the error notice window and the wait
+// cursor. Deep code may call it from any thread; the windows are always made on the GUI thread.
+#pragma once
+
+#include "platform/ui.h"
+
+namespace rk::app {
+
+class QtUi : public platform::Ui {
+public:
+    QtUi() = default;
+    ~QtUi() override;
+    QtUi(const QtUi&) = delete;
+    QtUi& operator=(const QtUi&) = delete;
+
+    platform::Answer messageBox(const platform::MessageRequest& request) override;
+    void errorNotice(const std::string& text) override;
+    void setWaitCursor(bool waiting) override;
+
+private:
+    platform::Answer showMessageBox(const platform::MessageRequest& request);
+    void showErrorNotice(const std::string& text);
+    void changeWaitCursor(bool waiting);
+
+    int waitCursorDepth_ = 0; // touched on the GUI thread only
+};
+
+} // namespace rk::app

@@ -1,0 +1,54 @@
+#include "app/speed_dial_app.h"
+
+#include "app/main_menu_dlg.h"
+#include "image/data_image.h"
+#include "image/shared_state.h"
+#include "phonebook/phonebook.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace rk::app {
+namespace {
+
+// POSIX sockets need no library start, so this step cannot fail; it stays a step of its own so
+// that start-up keeps its order and its early return.
+bool startSocketLibrary() {
+    return true;
+}
+
+void stopSocketLibrary() {}
+
+} // namespace
+
+CSpeedDialApp::~CSpeedDialApp() = default;
+
+bool CSpeedDialApp::startUp() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    sharedState().startupDir = error ? std::string(".") : current.string();
+
+    image::initialiseImage(image::dataImage());
+
+    deviceSession_ = nullptr;
+
+    if (!startSocketLibrary()) return false;
+
+    // The edit lock is a member and exists from construction on.
+    phonebook::resetDuplicateReport();
+
+    CMainMenuDlg window(*this);
+    mainWindow_ = &window;
+    window.exec();
+    mainWindow_ = nullptr;
+    return false;
+}
+
+void CSpeedDialApp::exitInstance() {
+    // The device session is deleted here once the device link creates one; until then there is
+    // none to release.
+    deviceSession_ = nullptr;
+    stopSocketLibrary();
+}
+
+} // namespace rk::app

@@ -1,0 +1,58 @@
+// Progress windows are found by their exact title ("データ通信実行中", "ファイル作成中"), as the
+// device link and the file routines expect. Senders post (title, message, value) here; nothing
+// happens when no window of that title is open. A front end registers its progress window
+// under its title while the window exists; tests register a recorder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rk::platform {
+
+// Messages understood by the progress windows.
+enum ProgressMessage {
+    WM_PRG_SETPOS = 1124,   // value: position in percent
+    WM_PRG_STARTPOS = 1125, // value: position at the start of the current file's share
+    WM_PRG_ENDPOS = 1126,   // value: position at its end
+    WM_PRG_RANGE = 1127,    // value: byte count of the current file
+    WM_PRG_STEP = 1128,     // value: bytes moved so far in the current file
+};
+
+class ProgressReceiver {
+public:
+    virtual ~ProgressReceiver() = default;
+    // Called on the sender's thread. Must not block: a window hands the value to its own
+    // thread and returns.
+    virtual void post(int message, std::int64_t value) = 0;
+    // The window as the operator seam knows it, so that messages of a transfer can be owned
+    // by it.
+    virtual void* nativeWindow() const { return nullptr; }
+};
+
+// Registers a window under its title (CP932 bytes) for the lifetime of the object.
+class ProgressRegistration {
+public:
+    ProgressRegistration(std::string title, ProgressReceiver& receiver);
+    ~ProgressRegistration();
+    ProgressRegistration(const ProgressRegistration&) = delete;
+    ProgressRegistration& operator=(const ProgressRegistration&) = delete;
+
+private:
+    std::string title_;
+    ProgressReceiver* receiver_;
+};
+
+// Posts to the most recently registered window of that title. False when none is open.
+bool postProgress(std::string_view title, int message, std::int64_t value);
+
+bool progressWindowOpen(std::string_view title);
+
+// The native handle of the open window of that title, nullptr when none is open.
+void* progressWindowHandle(std::string_view title);
+
+// The two titles, as CP932 bytes.
+const std::string& communicationProgressTitle(); // データ通信実行中
+const std::string& fileProgressTitle();          // ファイル作成中
+
+} // namespace rk::platform
