@@ -39,6 +39,10 @@ int runVersion(std::span<const std::string>) {
 constexpr std::array kCommands = {
     Command{"help", "", "show this text", runHelp},
     Command{"version", "", "show the program's version", runVersion},
+    Command{"convert", "--kind common|my --memory 600|990 --in FILE... --out FILE",
+            "load phonebook files in order and save the result", runConvert},
+    Command{"exec", "[--memory 600|990] COMMAND...", "run data-set command strings, print each display", runExec},
+    Command{"dataset", "--group N --dir DIR", "write the data-set files of group N (0..9)", runDataset},
 };
 
 } // namespace

@@ -22,4 +22,13 @@ std::span<const Command> commands();
 // Runs the program: the arguments without the program name.
 int runCli(std::span<const std::string> arguments);
 
+// convert: loads phonebook files into a fresh image and saves the result.
+int runConvert(std::span<const std::string> arguments);
+
+// exec: runs data-set command strings on one console of a fresh image, one display line each.
+int runExec(std::span<const std::string> arguments);
+
+// dataset: writes the data-set files of one group into a directory.
+int runDataset(std::span<const std::string> arguments);
+
 } // namespace rk::cli

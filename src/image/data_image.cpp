@@ -1,5 +1,7 @@
 #include "image/data_image.h"
 
+#include "image/command_handlers.h"
+
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
@@ -90,6 +92,8 @@ void writeFactoryDefaults(DataImage& image) {
     data.table108.fill(0);
     data.table12.fill(kNotSet);
     data.table10.fill(0);
+    // Every item of the command table gets its own default on top of the table defaults above.
+    applyFactoryDefaults(image);
 }
 
 void clearSystemSpeedDialTables(DataImage& image, Layout layout) {

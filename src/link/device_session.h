@@ -1,0 +1,140 @@
+// The device link's one object: logs in to the main unit, lets it connect back, serves it the
+// file list and the data files of a write, and fetches the phonebook files of a read. Runs on
+// one thread at a time (a worker thread in the program); messages go through the operator seam,
+// owned by the communication progress window.
+#pragma once
+
+#include "link/http_message.h"
+#include "link/tcp_socket.h"
+#include "platform/ui.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rk::link {
+
+class DeviceSession {
+public:
+    static constexpr int kDefaultPort = 9000;
+    static constexpr const char* kDeviceModel = "Rk/L";
+    static constexpr const char* kTemporaryFolder = "Tov2_L";
+
+    explicit DeviceSession(void* mainWindow = nullptr);
+    ~DeviceSession();
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+
+    void SetHost(const std::string& host, int port);
+    void SetPassword(const std::string& password);
+    // Empty: no directory. Otherwise stored without one trailing separator.
+    void SetWorkDirectory(const std::string& directory);
+
+    // The operations the read and write procedures call. 0 success, -1 failure (messages
+    // already shown).
+    int ReadPhonebook(int paceFlag);
+    int WritePhonebook(int paceFlag);
+    // Turn the work directory's sys-tan.txt / tel-tan.txt into the main unit's page files.
+    void PrepareSysTanUpload();
+    void PrepareTelTanUpload();
+
+    // The steps of a transfer, public so that each can be exercised on its own.
+    int RunTransfer(int direction);
+    int ConnectDevice();
+    int ListenDevice();
+    int FetchDeviceInfo();
+    int WriteFileList(int direction);
+    std::string MakeTempFileName();
+    void ReportTransferRange(int start, int end, int total);
+    int ServiceProcess();
+    int ReceiveFile();
+
+    // HTTP operations over the session's fields.
+    int ParseStatusLine(const std::string& line);
+    int StatusClass() const;
+    int ParseRequestLine(const std::string& line);
+    int ParseHeaderLine(const std::string& line);
+    int CheckAuthorization(const std::string& credentials) const;
+    int SendResponse(int statusCode, TcpSocket& connection);
+    std::string BuildRequest(int kind) const;
+
+    // Facts the callers and tests read.
+    const std::string& host() const { return host_; }
+    int port() const { return port_; }
+    int listenPort() const { return listenPort_; }
+    void setListenPort(int port) { listenPort_ = port; }
+    // Where the listening socket binds: all local addresses unless a test narrows it.
+    void setListenAddress(const std::string& address) { listenAddress_ = address; }
+    const std::string& workDirectory() const { return workDirectory_; }
+    const std::string& localAddress() const { return localAddress_; }
+    const std::string& firmwareVersion() const { return firmwareVersion_; }
+    const std::string& deviceType() const { return deviceType_; }
+    const std::string& devicePassword() const { return devicePassword_; }
+    const std::string& requestPath() const { return requestPath_; }
+    int requestMethod() const { return requestMethod_; }
+    int lastStatusCode() const { return lastStatusCode_; }
+    int transferState() const { return transferState_; }
+    void setTransferState(int state) { transferState_ = state; }
+    int fwIs100() const { return fwIs100_; }
+    int fwIs501() const { return fwIs501_; }
+    int progressStep() const { return progressStep_; }
+    const std::vector<std::string>& fileList() const { return fileList_; }
+    std::vector<std::string>& fileList() { return fileList_; }
+    void setFileCount(int count) { fileCount_ = count; }
+    void setPaceFlag(int flag) { paceFlag_ = flag; }
+    HttpHeaderRecord* record() { return record_.get(); }
+    void newRecord() { record_ = std::make_unique<HttpHeaderRecord>(); }
+    const std::string& fileListFile() const { return fileListFile_; }
+    const std::string& lastCopyFile() const { return lastCopyFile_; }
+    int acceptLimitSeconds = 20;
+
+private:
+    static constexpr int kServiceLineSize = 1025; // request lines of at most 1,024 bytes
+
+    platform::Owner messageOwner() const;
+    void warn(const char* utf8Text) const;
+    std::string temporaryFolder() const;
+    void deleteTemporaryFiles();
+    void closeClientAndListener();
+    void dropSockets();
+    int readResponseHead(TcpSocket& connection, int statusLimit, int headerLimit, bool timeoutMessage);
+    int readRequest(TcpSocket& connection);
+    void removeFromFileList(const std::string& name);
+    int receiveLoop(int position);
+
+    void* mainWindow_;
+    std::unique_ptr<TcpSocket> client_;
+    std::unique_ptr<TcpSocket> listener_;
+    std::unique_ptr<TcpSocket> returnConnection_;
+    int transferState_ = 0;
+    int requestMethod_ = 0;
+    int lastStatusCode_ = -1;
+    std::string workDirectory_;
+    std::string operatorPassword_ = "0000";
+    std::string requestPath_;
+    std::string localAddress_;
+    std::string host_;
+    int port_ = kDefaultPort;
+    int listenPort_ = kDefaultPort;
+    std::string listenAddress_ = "0.0.0.0";
+    std::string deviceInfoFile_;
+    std::string fileListFile_;
+    std::string lastCopyFile_;
+    std::unique_ptr<HttpHeaderRecord> record_;
+    std::string firmwareVersion_;
+    std::string deviceType_;
+    std::string devicePassword_;
+    std::vector<std::string> fileList_;
+    int fileCount_ = 0;
+    std::string currentFileName_;
+    int progressBase_ = 0;
+    int progressStep_ = 0;
+    int returnConnectionFlag_ = 0;
+    int paceFlag_ = 0;
+    int fwIs100_ = 0;
+    int fwIs501_ = 0;
+    int dset600Count_ = 0;
+    void* progressWindow_ = nullptr;
+};
+
+} // namespace rk::link

@@ -1,0 +1,275 @@
+#include "link/tcp_socket.h"
+
+#include "link/transfer_progress.h"
+#include "platform/clock.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace rk::link {
+
+TcpSocket::~TcpSocket() { Close(); }
+
+int TcpSocket::Create(int type) {
+    if (isOpen()) return 0;
+    const int systemType = type == kStream ? SOCK_STREAM : SOCK_DGRAM;
+    handle_ = ::socket(AF_INET, systemType | SOCK_CLOEXEC, 0);
+    if (handle_ < 0) return 0;
+    type_ = type;
+    return 1;
+}
+
+int TcpSocket::Listen(std::uint16_t port, int backlog) {
+    if (!isOpen()) return 0;
+    const int reuse = 1;
+    if (::setsockopt(handle_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0) return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    if (::inet_pton(AF_INET, bindAddress.c_str(), &address.sin_addr) != 1) address.sin_addr.s_addr = INADDR_ANY;
+    if (::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        const int error = errno;
+        char text[32];
+        std::snprintf(text, sizeof text, "%d", error);
+        platform::showError(owner, text::toCp932("\nバインドに失敗しました。\nerr:") + text);
+        return 0;
+    }
+    if (::listen(handle_, backlog) != 0) {
+        platform::showError(owner, text::toCp932("\nlisten()に失敗しました。\n"));
+        return 0;
+    }
+    return 1;
+}
+
+int TcpSocket::Accept(TcpSocket& target) {
+    if (!isOpen()) return 0;
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    int accepted = -1;
+    do {
+        accepted = ::accept4(handle_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
+    } while (accepted < 0 && errno == EINTR);
+    if (accepted < 0) return 0;
+    target.Close();
+    target.handle_ = accepted;
+    target.peer_ = peer;
+    target.type_ = type_;
+    return 1;
+}
+
+int TcpSocket::AcceptTimed(TcpSocket& target) {
+    if (waitReadable(acceptLimitSeconds) != Wait::Ready) return 0;
+    return Accept(target);
+}
+
+int TcpSocket::Connect(const std::string& host, int port) {
+    if (!isOpen()) return 0;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return 0;
+    sockaddr_in address = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    ::freeaddrinfo(found);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+
+    char dotted[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &address.sin_addr, dotted, sizeof dotted);
+    flushNeighbourEntry(dotted);
+
+    int result = -1;
+    do {
+        result = ::connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? 1 : 0;
+}
+
+TcpSocket::Wait TcpSocket::waitReadable(int limitSeconds) {
+    if (!isOpen()) return Wait::Failed;
+    for (;;) {
+        pollfd entry{handle_, POLLIN, 0};
+        const int ready = ::poll(&entry, 1, limitSeconds > 0 ? limitSeconds * 1000 : -1);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return Wait::Failed;
+        }
+        if (ready == 0) return Wait::Expired;
+        if (entry.revents & (POLLIN | POLLHUP | POLLERR)) return Wait::Ready;
+        if (entry.revents & POLLNVAL) return Wait::Failed;
+        // Woken without our handle being ready: look again shortly.
+        platform::pause(50);
+    }
+}
+
+int TcpSocket::Receive(std::string& data, int count) {
+    if (!isOpen() || count <= 0) return isOpen() ? 0 : -1;
+    const std::size_t before = data.size();
+    data.resize(before + static_cast<std::size_t>(count));
+    ssize_t received = -1;
+    do {
+        received = ::recv(handle_, data.data() + before, static_cast<std::size_t>(count), 0);
+    } while (received < 0 && errno == EINTR);
+    data.resize(before + static_cast<std::size_t>(received > 0 ? received : 0));
+    return static_cast<int>(received);
+}
+
+int TcpSocket::ReceiveTimed(std::string& data, int count, int limit) {
+    if (waitReadable(limit) != Wait::Ready) return -1;
+    return Receive(data, count);
+}
+
+int TcpSocket::readLine(std::string& line, int size, int* limit) {
+    line.clear();
+    if (size < 1) return -1;
+    char previous = 0;
+    while (static_cast<int>(line.size()) < size - 1) {
+        if (limit != nullptr) {
+            const Wait wait = waitReadable(*limit);
+            if (wait == Wait::Expired) {
+                *limit = -1;
+                return -1;
+            }
+            if (wait == Wait::Failed) return -1;
+        }
+        char byte = 0;
+        ssize_t received = -1;
+        do {
+            received = ::recv(handle_, &byte, 1, 0);
+        } while (received < 0 && errno == EINTR);
+        if (received < 0) return -1;
+        if (received == 0) break; // the peer closed: what came so far is the line
+        if (byte == '\n' && previous == '\r') {
+            line.pop_back();
+            return static_cast<int>(line.size());
+        }
+        line.push_back(byte);
+        previous = byte;
+    }
+    return static_cast<int>(line.size());
+}
+
+int TcpSocket::ReadLine(std::string& line, int size) { return isOpen() ? readLine(line, size, nullptr) : -1; }
+
+int TcpSocket::ReadLineTimed(std::string& line, int size, int& limit) {
+    return isOpen() ? readLine(line, size, &limit) : -1;
+}
+
+int TcpSocket::receiveExact(std::string& data, int count, int limit, int pieceLimit, bool report) {
+    data.clear();
+    platform::pause(1000);
+    int total = 0;
+    while (total < count) {
+        const Wait wait = waitReadable(limit);
+        if (wait == Wait::Failed) return -1;
+        if (wait == Wait::Expired) break;
+        const int received = Receive(data, std::min(count - total, pieceLimit));
+        if (received == 0) break;
+        if (received < 0) return -1;
+        total += received;
+        if (report) postCommunicationProgress(kProgressStep, total);
+    }
+    return total;
+}
+
+int TcpSocket::ReceiveExact(std::string& data, int count, int limit) {
+    return receiveExact(data, count, limit, count, false);
+}
+
+int TcpSocket::ReceiveExactReported(std::string& data, int count, int limit, int reportFlag) {
+    return receiveExact(data, count, limit, kPieceSize, reportFlag == 1);
+}
+
+int TcpSocket::Send(const char* data, int count) {
+    if (!isOpen()) return -1;
+    if (count <= 0) return 0;
+    ssize_t sent = -1;
+    do {
+        sent = ::send(handle_, data, static_cast<std::size_t>(count), MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return static_cast<int>(sent);
+}
+
+int TcpSocket::SendLine(std::string_view text) {
+    std::string line(text);
+    line += "\r\n";
+    return Send(line.data(), static_cast<int>(line.size()));
+}
+
+int TcpSocket::SendAll(const char* data, int count, int reportFlag) {
+    int total = 0;
+    int last = Send(data, std::min(count, kPieceSize));
+    if (last > 0) total = last;
+    while (last >= 0 && total < count) {
+        last = Send(data + total, std::min(count - total, kPieceSize));
+        if (last < 0) break;
+        total += last;
+        if (reportFlag == 1) postCommunicationProgress(kProgressStep, total);
+    }
+    return last < 0 ? last : total;
+}
+
+int TcpSocket::Close() {
+    if (isOpen()) {
+        if (type_ == kStream) ::shutdown(handle_, SHUT_RDWR);
+        ::close(handle_);
+        handle_ = -1;
+    }
+    return 1;
+}
+
+std::string TcpSocket::LocalAddress() const {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (!isOpen() || ::getsockname(handle_, reinterpret_cast<sockaddr*>(&address), &length) != 0) return {};
+    char dotted[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &address.sin_addr, dotted, sizeof dotted) == nullptr) return {};
+    return dotted;
+}
+
+int TcpSocket::LocalPort() const {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (!isOpen() || ::getsockname(handle_, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+    return ntohs(address.sin_port);
+}
+
+int TcpSocket::SetKeepAlive(bool on) {
+    const int value = on ? 1 : 0;
+    return isOpen() && ::setsockopt(handle_, SOL_SOCKET, SO_KEEPALIVE, &value, sizeof value) == 0 ? 1 : 0;
+}
+
+void flushNeighbourEntry(const std::string& dottedAddress) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, dottedAddress.c_str(), &address) != 1) return;
+    if ((ntohl(address.s_addr) >> 24) == 127) return;
+
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return;
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::string program = "ip", neigh = "neigh", flush = "flush", to = "to", target = dottedAddress;
+    char* arguments[] = {program.data(), neigh.data(), flush.data(), to.data(), target.data(), nullptr};
+    pid_t child = 0;
+    const int started = posix_spawnp(&child, "ip", &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) return;
+    // Not awaited by the caller; a detached reaper keeps it from lingering as a zombie.
+    std::thread([child] { ::waitpid(child, nullptr, 0); }).detach();
+}
+
+} // namespace rk::link

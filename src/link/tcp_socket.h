@@ -1,0 +1,88 @@
+// One TCP/IPv4 socket with what the device link and the embedded server need on top of the
+// system calls: line reading without the CR LF, waits limited in seconds, and block transfer in
+// 1,024-byte pieces with progress posts to the communication progress window.
+#pragma once
+
+#include "platform/ui.h"
+
+#include <cstdint>
+#include <netinet/in.h>
+#include <string>
+#include <string_view>
+
+namespace rk::link {
+
+class TcpSocket {
+public:
+    static constexpr int kStream = 1;
+    static constexpr int kPieceSize = 1024;
+
+    TcpSocket() = default;
+    ~TcpSocket();
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    // 0 when a socket is already open; otherwise opens one: 1 success, 0 failure.
+    int Create(int type = kStream);
+    // Address reuse, bind to all local addresses (or bindAddress), listen. 1/0; bind and
+    // listen failures show their own messages.
+    int Listen(std::uint16_t port, int backlog);
+    int Accept(TcpSocket& target);
+    // As Accept, waiting at most acceptLimitSeconds (20) for a pending connection.
+    int AcceptTimed(TcpSocket& target);
+    // Resolves the host (a dotted address resolves to itself) and connects. 1/0.
+    int Connect(const std::string& host, int port);
+
+    // One receive call of up to count bytes appended to data: bytes, 0 closed, negative error.
+    int Receive(std::string& data, int count);
+    // Waits at most `limit` seconds for data, then one receive call: bytes, 0 closed, -1 on
+    // error or when nothing came in time.
+    int ReceiveTimed(std::string& data, int count, int limit);
+    // One line without its CR LF into line (at most size - 1 bytes): its length, -1 on error.
+    int ReadLine(std::string& line, int size);
+    // As ReadLine with every byte awaited at most `limit` seconds (<= 0: no limit). A time-out
+    // sets limit to -1 and returns -1.
+    int ReadLineTimed(std::string& line, int size, int& limit);
+    // Receives up to count bytes after a one-second pause: the number received, -1 on error.
+    int ReceiveExact(std::string& data, int count, int limit);
+    int ReceiveExactReported(std::string& data, int count, int limit, int reportFlag);
+
+    int Send(const char* data, int count);
+    // The text and CR LF in one send call; the number of bytes sent.
+    int SendLine(std::string_view text);
+    // Everything in 1,024-byte pieces; the total, or the negative result of a failed send.
+    int SendAll(const char* data, int count, int reportFlag);
+    // Shuts a stream socket down both ways and closes it. Always 1.
+    int Close();
+
+    std::string LocalAddress() const;
+    int LocalPort() const;
+    int SetKeepAlive(bool on);
+
+    bool isOpen() const { return handle_ >= 0; }
+    int type() const { return type_; }
+    const sockaddr_in& peerAddress() const { return peer_; }
+
+    // Owner of this object's own message boxes (the embedded server sets it).
+    platform::Owner owner;
+    // Listen binds here; 0.0.0.0 (all local addresses) unless a test narrows it to loopback.
+    std::string bindAddress = "0.0.0.0";
+    int acceptLimitSeconds = 20;
+
+private:
+    enum class Wait { Ready, Expired, Failed };
+    Wait waitReadable(int limitSeconds);
+    int readLine(std::string& line, int size, int* limit);
+    int receiveExact(std::string& data, int count, int limit, int pieceLimit, bool report);
+
+    int handle_ = -1;
+    int type_ = 0;
+    sockaddr_in peer_{};
+};
+
+// Drops the neighbour-cache entry of an IPv4 address before a connection, so that a main unit
+// swapped for another on the same address is found. Started from an argument vector, never
+// through a shell; not awaited, errors ignored. Loopback addresses have no entry to drop.
+void flushNeighbourEntry(const std::string& dottedAddress);
+
+} // namespace rk::link

@@ -1,0 +1,154 @@
+// The operations the read and write procedures call, and the PC's side of a read: each file is
+// asked for twice on the main unit's connection (the second time with credentials), kept raw
+// in the temporary area and converted into the work directory's file.
+#include "link/device_session.h"
+
+#include "link/device_info.h"
+#include "link/transfer_progress.h"
+#include "phonebook/download_conversion.h"
+#include "phonebook/line_table.h"
+#include "phonebook/page_files.h"
+#include "platform/clock.h"
+#include "platform/file_writer.h"
+
+#include <pugixml.hpp>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace rk::link {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kReadFileCount = 2;
+constexpr int kWriteFileCount = 7;
+
+// The text of the first element of that name, nullopt when there is none.
+std::optional<std::string_view> firstElementText(const pugi::xml_document& document, const char* name) {
+    const pugi::xpath_node found = document.select_node((std::string("//") + name).c_str());
+    if (!found) return std::nullopt;
+    return std::string_view(found.node().child_value());
+}
+
+} // namespace
+
+int DeviceSession::ReadPhonebook(int paceFlag) {
+    fileList_ = {"sys-tan.txt", "tel-tan.txt"};
+    fileCount_ = kReadFileCount;
+    paceFlag_ = paceFlag;
+    const int result = RunTransfer(kDirectionRead);
+    dropSockets();
+    return result;
+}
+
+int DeviceSession::WritePhonebook(int paceFlag) {
+    // The last page is listed twice: the main unit fetches it twice.
+    fileList_ = {"sys-tan000.txt", "sys-tan500.txt", "tel-tan101.txt", "tel-tan126.txt",
+                 "tel-tan151.txt", "tel-tan176.txt", "tel-tan176.txt"};
+    fileCount_ = kWriteFileCount;
+    paceFlag_ = paceFlag;
+    const int result = RunTransfer(kDirectionWrite);
+    dropSockets();
+    return result;
+}
+
+void DeviceSession::PrepareSysTanUpload() {
+    phonebook::makeMainUnitSystemFiles(workDirectory_ + "/sys-tan.txt", workDirectory_ + "/sys-tan000.txt",
+                                       fwIs100_ == 1);
+}
+
+void DeviceSession::PrepareTelTanUpload() {
+    phonebook::makeMainUnitTelephoneFiles(workDirectory_ + "/tel-tan.txt", workDirectory_ + "/tel-tan101.txt",
+                                          fwIs100_ == 1);
+}
+
+int DeviceSession::receiveLoop(int position) {
+    transferState_ = 3;
+    for (;;) {
+        postCommunicationProgress(kProgressSetPosition, position);
+        progressBase_ = position;
+        position += progressStep_;
+        ReportTransferRange(progressBase_, progressBase_ + progressStep_, INT_MAX);
+        newRecord();
+        if (ReceiveFile() != 1) {
+            returnConnection_->Close();
+            record_.reset();
+            returnConnection_.reset();
+            return -1;
+        }
+        if (fileList_.empty()) {
+            postCommunicationProgress(kProgressSetPosition, 100);
+            for (int i = 0; i < 10; ++i) platform::pause(200);
+            record_.reset();
+            returnConnection_.reset();
+            return 0;
+        }
+        record_.reset();
+    }
+}
+
+int DeviceSession::ReceiveFile() {
+    if (fileList_.empty()) return 0;
+    currentFileName_ = fileList_.front();
+    TcpSocket& connection = *returnConnection_;
+
+    const auto ask = [&](int kind) {
+        const std::string request = BuildRequest(kind);
+        if (connection.SendLine(request) != static_cast<int>(request.size()) + 2) {
+            warn("送信が正常に終了しませんでした");
+            return 0;
+        }
+        newRecord();
+        const int head = readResponseHead(connection, 540, 0, true);
+        return head == 1 ? 1 : 0;
+    };
+
+    if (ask(kRequestFile) != 1) return 0;
+    if (StatusClass() != 2 && lastStatusCode_ != 401) {
+        connection.Close();
+        return 0;
+    }
+    platform::pause(3000);
+    if (ask(kRequestFileWithCredentials) != 1) return 0;
+    if (StatusClass() != 2) {
+        connection.Close();
+        return 0;
+    }
+
+    const std::string copy = MakeTempFileName();
+    std::ofstream raw(copy, std::ios::binary | std::ios::trunc);
+    if (copy.empty() || !raw) return 0;
+    lastCopyFile_ = copy;
+    for (int i = 0; i < 10; ++i) platform::pause(1000);
+
+    const int length = record_->contentLength;
+    ReportTransferRange(progressBase_, progressBase_ + progressStep_, length);
+    std::string body;
+    // Whatever arrived is kept, even when the connection failed half-way: the XML load decides.
+    if (length > 0) connection.ReceiveExactReported(body, length, 200, 1);
+    raw.write(body.data(), static_cast<std::streamsize>(body.size()));
+    raw.close();
+
+    // The answer is kept raw in the temporary area; line ends inside it stay exactly as sent.
+    pugi::xml_document document;
+    if (!document.load_file(copy.c_str(), pugi::parse_default & ~pugi::parse_eol, pugi::encoding_utf8)) return 0;
+
+    platform::FileWriter output;
+    if (!output.open(workDirectory_ + "/" + currentFileName_)) return 0;
+    const auto header = phonebook::fileHeaderLine().formatNow();
+    output.write(std::string_view(header.data(), header.size()));
+    if (currentFileName_ == "sys-tan.txt")
+        output.write(phonebook::convertCommonPhonebook(firstElementText(document, "systan"), fwIs100_));
+    else if (currentFileName_ == "tel-tan.txt")
+        output.write(phonebook::convertMyPhonebook(firstElementText(document, "teltan"), fwIs100_));
+    if (!output.commit()) return 0;
+
+    removeFromFileList(currentFileName_);
+    return 1;
+}
+
+} // namespace rk::link

@@ -1,0 +1,110 @@
+#include "phonebook/phonebook_file_fields.h"
+
+#include "phonebook/digit_codes.h"
+#include "platform/text.h"
+
+#include <algorithm>
+
+namespace rk::phonebook::detail {
+namespace {
+
+constexpr std::size_t kNameBytes = 20;
+
+bool isDigit(char character) {
+    return character >= '0' && character <= '9';
+}
+
+bool isDiallingCharacter(char character) {
+    return isDigit(character) || character == '#' || character == '*' || character == '-' ||
+           character == 'M' || character == 'P';
+}
+
+} // namespace
+
+std::size_t afterColumnHeader(std::span<const char> body) {
+    for (std::size_t i = 0; i + 1 < body.size(); ++i)
+        if (body[i] == '\r' && body[i + 1] == '\n') return i + 2;
+    return kNoLine;
+}
+
+RecordLine nextRecordLine(std::span<const char> body, std::size_t position, std::size_t limit) {
+    RecordLine line;
+    line.next = body.size();
+    for (std::size_t i = 0; position + i + 1 < body.size(); ++i) {
+        if (body[position + i] != '\r' || body[position + i + 1] != '\n') continue;
+        // The LF may lie just past the limit: the limit counts the bytes up to the CR.
+        line.complete = i < limit;
+        if (line.complete) line.text = std::string_view(body.data() + position, i);
+        line.next = position + i + 2;
+        break;
+    }
+    return line;
+}
+
+int leadingNumber(std::string_view text, std::size_t maxDigits) {
+    int value = 0;
+    for (std::size_t i = 0; i < text.size() && i < maxDigits && isDigit(text[i]); ++i)
+        value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+std::string_view takeField(std::string_view& rest) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view field = rest.substr(0, comma);
+    rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+    return field;
+}
+
+void filterNumber(std::string_view field, std::array<char, 25>& number) {
+    number.fill(0);
+    std::size_t length = 0;
+    for (const char character : field) {
+        if (length == static_cast<std::size_t>(kMaxNumberDigits)) break;
+        if (isDiallingCharacter(character)) number[length++] = character;
+    }
+}
+
+void filterKana(std::string_view field, std::array<char, 21>& kana) {
+    kana.fill(0);
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < field.size() && length < kNameBytes; ++i) {
+        const auto byte = static_cast<unsigned char>(field[i]);
+        if (byte == '"' || byte == '\\' || byte == '<' || byte == '>') {
+            kana[length++] = ' ';
+        } else if ((byte >= 0x20 && byte <= 0x7F) || (byte >= 0xA1 && byte <= 0xDF)) {
+            kana[length++] = field[i];
+        } else if (byte >= 0x80 && byte <= 0xA0) {
+            // A full-width character has no place in the reading: two blanks keep the columns.
+            kana[length++] = ' ';
+            if (length < kNameBytes) kana[length++] = ' ';
+            if (i + 1 < field.size()) ++i;
+        } else {
+            break;
+        }
+    }
+}
+
+void copyKanji(std::string_view field, std::array<char, 21>& kanji, bool cutSplitCharacter) {
+    kanji.fill(0);
+    std::size_t length = std::min(field.size(), kNameBytes);
+    std::copy_n(field.begin(), length, kanji.begin());
+    if (cutSplitCharacter && length == kNameBytes) {
+        // Byte 19 starts a character when an odd run of possible lead bytes ends there: the
+        // byte before such a run always ends a character.
+        std::size_t run = 0;
+        while (run < kNameBytes && text::isLeadByte(static_cast<unsigned char>(kanji[kNameBytes - 1 - run])))
+            ++run;
+        if (run % 2 == 1) kanji[--length] = 0;
+    }
+}
+
+char groupCharacter(std::string_view field) {
+    if (field.empty()) return '1';
+    const char first = field[0];
+    if (first >= '1' && first <= '7') return first;
+    if (first != '0') return '1';
+    if (field.size() < 2 || !isDigit(field[1])) return '0';
+    return field[1] <= '7' ? field[1] : '1';
+}
+
+} // namespace rk::phonebook::detail

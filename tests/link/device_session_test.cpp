@@ -1,0 +1,303 @@
+#include "link/device_info.h"
+#include "link/device_session.h"
+
+#include "platform/clock.h"
+#include "platform/text.h"
+#include "support/main_unit_simulator.h"
+#include "support/progress_recorder.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using rk::link::DeviceSession;
+using rk::testing::MainUnitSimulator;
+using rk::testing::UnitRecord;
+using rk::text::toCp932;
+
+namespace {
+
+// A loopback port nobody listens on right now.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+std::vector<UnitRecord> fixtureBook() {
+    return {
+        {0, 0, "0312345678", toCp932("山田"), toCp932("ﾔﾏﾀﾞ"), 1},
+        {0, 5, "012", toCp932("鈴木"), toCp932("ｽｽﾞｷ"), 3},
+        {101, 980, "0311112222", toCp932("本社"), toCp932("ﾎﾝｼｬ"), 0},
+        {200, 998, "9", "", "", 0},
+        {200, 999, "99", "x", "y", 0},
+    };
+}
+
+class DeviceSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui.allowPlainMessages();
+        session.SetWorkDirectory(work.str() + "/");
+        session.SetPassword("1234");
+        session.setListenAddress("127.0.0.1");
+        session.setListenPort(freePort());
+        session.acceptLimitSeconds = 5;
+    }
+
+    MainUnitSimulator::Options unit() {
+        MainUnitSimulator::Options options;
+        options.pcPort = session.listenPort();
+        options.systan = rk::testing::systanText(fixtureBook(), false);
+        options.teltan = rk::testing::teltanText(fixtureBook(), false);
+        return options;
+    }
+
+    // Runs a read or write against a simulator with these options.
+    int transfer(MainUnitSimulator& simulator, bool read) {
+        EXPECT_TRUE(simulator.start());
+        session.SetHost("127.0.0.1", simulator.port());
+        const int result = read ? session.ReadPhonebook(0) : session.WritePhonebook(0);
+        simulator.finish(2);
+        return result;
+    }
+
+    std::vector<std::string> messages() const {
+        std::vector<std::string> texts;
+        for (const auto& box : ui.boxes()) texts.push_back(box.text);
+        return texts;
+    }
+
+    rk::platform::ScopedPaceScale noPauses{0};
+    rk::testing::RecordingUi ui;
+    rk::testing::ProgressRecorder progress{rk::platform::communicationProgressTitle()};
+    rk::testing::TempDir work;
+    DeviceSession session;
+};
+
+const std::string kCommonBody = toCp932("短縮番号,電話番号,漢字名称,カナ名称,グループ番号\r\n") +
+                                "000,0312345678," + toCp932("山田,ﾔﾏﾀﾞ") + ",01\r\n" + "005,012," +
+                                toCp932("鈴木,ｽｽﾞｷ") + ",03\r\n\r\n";
+const std::string kMyBody = toCp932("収容位置,短縮番号,電話番号,漢字名称,カナ名称\r\n") + "101,980,0311112222," +
+                            toCp932("本社,ﾎﾝｼｬ") + "\r\n200,998,9,,\r\n200,999,99,x,y\r\n\r\n";
+
+} // namespace
+
+TEST_F(DeviceSessionTest, ReadFetchesBothFilesAndConvertsThem) {
+    MainUnitSimulator simulator(unit());
+    ASSERT_EQ(transfer(simulator, true), 0);
+    EXPECT_TRUE(messages().empty());
+
+    const std::string common = work.read("sys-tan.txt");
+    ASSERT_GE(common.size(), 192u);
+    EXPECT_EQ(common.substr(190, 2), "\r\n");
+    EXPECT_EQ(common.substr(192), kCommonBody);
+    EXPECT_EQ(work.read("tel-tan.txt").substr(192), kMyBody);
+
+    EXPECT_EQ(simulator.fileList(), "<root>\r\n<UD-TYPE>DOWNLOAD</UD-TYPE>\r\n<SYS-TAN>127.0.0.1/sys-tan.txt</SYS-TAN>\r\n"
+                                    "<TEL-TAN>127.0.0.1/tel-tan.txt</TEL-TAN>\r\n</root>\r\n");
+    EXPECT_EQ(simulator.statusesSeen(), (std::vector<std::string>{"HTTP/1.1 401 Unauthorized", "HTTP/1.1 200 OK"}));
+    EXPECT_EQ(progress.values(rk::platform::WM_PRG_SETPOS), (std::vector<std::int64_t>{0, 5, 5, 52, 100}));
+    EXPECT_EQ(session.progressStep(), 47);
+    EXPECT_TRUE(session.fileList().empty());
+}
+
+TEST_F(DeviceSessionTest, FirmwareOneHundredSeparatorsGiveTheSameFiles) {
+    auto options = unit();
+    options.firmwareVersion = "1.00";
+    options.systan = rk::testing::systanText(fixtureBook(), true);
+    options.teltan = rk::testing::teltanText(fixtureBook(), true);
+    MainUnitSimulator simulator(options);
+    ASSERT_EQ(transfer(simulator, true), 0);
+    EXPECT_EQ(session.fwIs100(), 1);
+    EXPECT_EQ(session.fwIs501(), 0);
+    EXPECT_EQ(work.read("sys-tan.txt").substr(192), kCommonBody);
+    EXPECT_EQ(work.read("tel-tan.txt").substr(192), kMyBody);
+}
+
+TEST_F(DeviceSessionTest, ConnectionInfoWithoutLengthIsReadUpToTheRootEnd) {
+    auto options = unit();
+    options.connectionInfoWithoutLength = true;
+    options.firmwareVersion = "5.01";
+    MainUnitSimulator simulator(options);
+    ASSERT_EQ(transfer(simulator, true), 0);
+    EXPECT_EQ(session.firmwareVersion(), "5.01");
+    EXPECT_EQ(session.fwIs501(), 1);
+}
+
+TEST_F(DeviceSessionTest, WriteLetsTheUnitFetchEverySevenEntries) {
+    const std::vector<std::string> pages = {"sys-tan000.txt", "sys-tan500.txt", "tel-tan101.txt",
+                                            "tel-tan126.txt", "tel-tan151.txt", "tel-tan176.txt"};
+    for (const auto& page : pages) work.write(page, "<" + page + ">\n" + std::string(3000, 'z') + "\n");
+    MainUnitSimulator simulator(unit());
+    ASSERT_EQ(transfer(simulator, false), 0);
+    EXPECT_TRUE(messages().empty());
+    const auto uploads = simulator.uploads();
+    ASSERT_EQ(uploads.size(), 7u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(uploads[i].first, pages[i]);
+        EXPECT_EQ(uploads[i].second, work.read(pages[i]));
+    }
+    EXPECT_EQ(uploads[6].first, "tel-tan176.txt");
+    EXPECT_NE(simulator.fileList().find("<UD-TYPE>UPLOAD</UD-TYPE>\r\n<SYS-TAN000>127.0.0.1/sys-tan000.txt</SYS-TAN000>"),
+              std::string::npos);
+    EXPECT_EQ(session.progressStep(), 13);
+    EXPECT_EQ(progress.values(rk::platform::WM_PRG_SETPOS).back(), 100);
+    EXPECT_TRUE(session.fileList().empty());
+}
+
+TEST_F(DeviceSessionTest, WrongModelIsRefusedAfterTheLogIn) {
+    for (const char* model : {"Rk/M", "rk/l"}) {
+        ui.clear();
+        ui.allowPlainMessages();
+        auto options = unit();
+        options.deviceType = model;
+        MainUnitSimulator simulator(options);
+        EXPECT_EQ(transfer(simulator, true), -1) << model;
+        EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("主装置種別エラー発生")})) << model;
+        EXPECT_EQ(ui.boxes().at(0).caption, toCp932("エラー"));
+    }
+}
+
+TEST_F(DeviceSessionTest, PasswordDifferingInCaseIsRefused) {
+    auto options = unit();
+    options.password = "abcd";
+    session.SetPassword("ABCD");
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("パスワードエラーです。")}));
+}
+
+TEST_F(DeviceSessionTest, BusyAndFailedConnectionInfo) {
+    for (auto [status, text] : {std::pair{404, "主装置使用中です。"}, std::pair{500, "データ受信に失敗しました。"}}) {
+        ui.clear();
+        ui.allowPlainMessages();
+        auto options = unit();
+        options.connectionStatus = status;
+        MainUnitSimulator simulator(options);
+        EXPECT_EQ(transfer(simulator, true), -1);
+        EXPECT_EQ(messages(), (std::vector<std::string>{toCp932(text)}));
+    }
+}
+
+TEST_F(DeviceSessionTest, SilentMainUnitTimesOutAfterThreeSeconds) {
+    auto options = unit();
+    options.silentConnectionInfo = true;
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("主装置との接続がタイムアウトしました。")}));
+}
+
+TEST_F(DeviceSessionTest, NobodyListeningGivesTheConnectMessage) {
+    session.SetHost("127.0.0.1", freePort());
+    EXPECT_EQ(session.ReadPhonebook(0), -1);
+    EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("コネクト失敗")}));
+}
+
+TEST_F(DeviceSessionTest, UnitThatNeverConnectsBackIsReported) {
+    auto options = unit();
+    options.noConnectBack = true;
+    session.acceptLimitSeconds = 1;
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("主装置との接続に失敗しました。")}));
+}
+
+TEST_F(DeviceSessionTest, WrongCredentialsEndTheTransferWith401) {
+    auto options = unit();
+    options.wrongCredentials = true;
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(simulator.statusesSeen().back(), "HTTP/1.1 401 Unauthorized");
+}
+
+TEST_F(DeviceSessionTest, FirstRequestWithCredentialsIsNotAnsweredButTheSecondIs) {
+    auto options = unit();
+    options.credentialsOnFirstRequest = true;
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), 0);
+    EXPECT_EQ(simulator.statusesSeen(), (std::vector<std::string>{"HTTP/1.1 200 OK"}));
+}
+
+TEST_F(DeviceSessionTest, OtherMethodsAreNotImplemented) {
+    auto options = unit();
+    options.method = "HEAD";
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_EQ(simulator.statusesSeen().back().substr(0, 27), "HTTP/1.1 501 Not Implemente");
+}
+
+TEST_F(DeviceSessionTest, DownloadRefusedWithCredentialsEndsWithoutMessage) {
+    auto options = unit();
+    options.downloadSecondStatus = 404;
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(DeviceSessionTest, TruncatedDownloadBodyFailsAtTheXmlLoad) {
+    auto options = unit();
+    options.truncateDownloadBody = true;
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_FALSE(std::filesystem::exists(work / "sys-tan.txt"));
+}
+
+TEST_F(DeviceSessionTest, MissingElementsStillGiveHeadedFiles) {
+    auto options = unit();
+    options.omitElements = true;
+    MainUnitSimulator simulator(options);
+    ASSERT_EQ(transfer(simulator, true), 0);
+    EXPECT_EQ(work.read("sys-tan.txt").substr(192), toCp932("短縮番号,電話番号,漢字名称,カナ名称,グループ番号\r\n\r\n"));
+    EXPECT_EQ(work.read("tel-tan.txt").substr(192), toCp932("収容位置,短縮番号,電話番号,漢字名称,カナ名称\r\n"));
+}
+
+TEST_F(DeviceSessionTest, NamesAreServedCaseInsensitively) {
+    for (const auto& page : {"sys-tan000.txt", "sys-tan500.txt", "tel-tan101.txt", "tel-tan126.txt",
+                             "tel-tan151.txt", "tel-tan176.txt"})
+        work.write(page, page);
+    auto options = unit();
+    options.requestNameOverride["sys-tan000.txt"] = "SYS-TAN000.TXT";
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, false), 0);
+    ASSERT_EQ(simulator.uploads().size(), 7u);
+    EXPECT_EQ(simulator.uploads()[0].second, "sys-tan000.txt");
+}
+
+TEST_F(DeviceSessionTest, UnlistedNamesGetNotFound) {
+    work.write("sys-tan.txt", "x");
+    for (const auto& page : {"sys-tan000.txt", "sys-tan500.txt"}) work.write(page, page);
+    auto options = unit();
+    options.requestNameOverride["sys-tan000.txt"] = "sys-tan.txt";
+    MainUnitSimulator simulator(options);
+    EXPECT_EQ(transfer(simulator, false), -1);
+    EXPECT_EQ(simulator.statusesSeen().back(), "HTTP/1.1 404 Not Found");
+}
+
+TEST_F(DeviceSessionTest, SettersKeepTheirRules) {
+    session.SetWorkDirectory("/tmp/x/");
+    EXPECT_EQ(session.workDirectory(), "/tmp/x");
+    session.SetWorkDirectory("");
+    EXPECT_EQ(session.workDirectory(), "");
+    session.SetWorkDirectory(work.str());
+    const std::string first = session.MakeTempFileName();
+    const std::string second = session.MakeTempFileName();
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.substr(0, work.str().size() + 8), work.str() + "/Tov2_L/");
+    EXPECT_EQ(first.substr(first.size() - 4), ".tmp");
+    EXPECT_TRUE(std::filesystem::exists(first));
+    EXPECT_EQ(session.WriteFileList(rk::link::kDirectionRead), 0); // empty list
+}

@@ -1,0 +1,93 @@
+// A main unit of our own for tests and demonstrations: it answers connection.xml, connects back
+// to the PC, fetches file_list.xml with the 401-then-Basic exchange, answers the PC's requests
+// of a read with phonebook XML and fetches every file of a write. Every failure the PC must
+// handle has a switch. Loopback only.
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace rk::testing {
+
+// One memory of the simulator's phonebook, as the main unit keeps it (CP932 texts).
+struct UnitRecord {
+    int position = 0; // 0: common phonebook; 101..200: a telephone
+    int memory = 0;
+    std::string number;
+    std::string kanji;
+    std::string kana;
+    int group = 1;
+};
+
+// The element texts the main unit sends, in the separators of its firmware ("s" and two line
+// feeds for 1.00, "," and ",\n\n" otherwise).
+std::string systanText(const std::vector<UnitRecord>& records, bool separatorConvention);
+std::string teltanText(const std::vector<UnitRecord>& records, bool separatorConvention);
+
+class MainUnitSimulator {
+public:
+    struct Options {
+        std::string firmwareVersion = "1.01";
+        std::string deviceType = "Rk/L";
+        std::string password = "1234";
+        std::string listenAddress = "127.0.0.1";
+        int port = 0;                   // where the PC connects; 0 picks a free port
+        std::string pcAddress = "127.0.0.1";
+        int pcPort = 9000;              // the PC's listening port to connect back to
+        int connectionStatus = 200;     // status of the connection.xml answer
+        bool silentConnectionInfo = false;       // never answer connection.xml
+        bool connectionInfoWithoutLength = false; // body as lines up to </root>, no Content-Length
+        bool noConnectBack = false;
+        bool credentialsOnFirstRequest = false;  // first file_list.xml request already carries them
+        bool wrongCredentials = false;           // Basic credentials that do not match
+        std::string method = "GET";              // method of the main unit's requests
+        int downloadFirstStatus = 401;  // answer to the PC's request without credentials
+        int downloadSecondStatus = 200; // answer to the request with credentials
+        bool truncateDownloadBody = false; // announce more bytes than are sent, then close
+        bool omitElements = false;         // answer with a root element only
+        std::string systan;                // element texts of a read
+        std::string teltan;
+        int uploadFileLimit = -1;          // stop a write after this many files (-1: all)
+        std::map<std::string, std::string> requestNameOverride; // upload entry → name requested
+    };
+
+    explicit MainUnitSimulator(Options options);
+    ~MainUnitSimulator();
+    MainUnitSimulator(const MainUnitSimulator&) = delete;
+    MainUnitSimulator& operator=(const MainUnitSimulator&) = delete;
+
+    // Binds and starts serving one transfer in the background. False when it cannot listen.
+    bool start();
+    // Waits until the transfer has ended (or the time is up) and stops.
+    void finish(int seconds = 30);
+    int port() const { return port_; }
+
+    // What happened, for the test to check.
+    std::string fileList() const;
+    std::vector<std::pair<std::string, std::string>> uploads() const; // name, body
+    std::vector<std::string> statusesSeen() const; // status lines the PC sent to the unit
+    std::vector<std::string> log() const;
+    bool completed() const { return completed_; }
+
+private:
+    void run();
+    void note(const std::string& line);
+
+    Options options_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> completed_{false};
+    mutable std::mutex mutex_;
+    std::string fileList_;
+    std::vector<std::pair<std::string, std::string>> uploads_;
+    std::vector<std::string> statuses_;
+    std::vector<std::string> log_;
+};
+
+} // namespace rk::testing
