@@ -1,6 +1,7 @@
 #include "app/menu_select_dlg.h"
 
 #include "app/dialog_layout.h"
+#include "app/file_select_dlg.h"
 #include "image/shared_state.h"
 #include "phonebook/phonebook.h"
 
@@ -49,11 +50,15 @@ void CMenuSelectDlg::onDetailedSettings() {
 }
 
 void CMenuSelectDlg::onLoadFile() {
-    // The file load window arrives with the file dialogs.
+    CFileSelectDlg window(FileOperation::Load, this);
+    window.exec();
 }
 
 void CMenuSelectDlg::onSaveFile() {
-    // The file save window arrives with the file dialogs.
+    // With the duplicate check on, browser edits live in the backup copy; the file gets them.
+    if (sharedState().dupCheckEnabled == 1) phonebook::applyPageFromBackup(0, phonebook::PageKind::System);
+    CFileSelectDlg window(FileOperation::Save, this);
+    window.exec();
 }
 
 void CMenuSelectDlg::reject() {

@@ -11,7 +11,9 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fputs("usage: app_tests main_menu|menu_select|qt_ui|layout|program [Qt Test options]\n", stderr);
+        std::fputs(
+            "usage: app_tests main_menu|menu_select|qt_ui|layout|program|file_select [Qt Test options]\n",
+            stderr);
         return 2;
     }
     const char* suite = argv[1];
@@ -25,6 +27,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(suite, "qt_ui") == 0) return rk::apptest::runQtUiTests(count, arguments.data());
     if (std::strcmp(suite, "layout") == 0) return rk::apptest::runLayoutTests(count, arguments.data());
     if (std::strcmp(suite, "program") == 0) return rk::apptest::runProgramTests(count, arguments.data());
+    if (std::strcmp(suite, "file_select") == 0)
+        return rk::apptest::runFileSelectTests(count, arguments.data());
     std::fprintf(stderr, "app_tests: unknown suite %s\n", suite);
     return 2;
 }

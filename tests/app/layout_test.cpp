@@ -1,5 +1,6 @@
 #include "app/dialog_layout.h"
 #include "app/error_notice_dlg.h"
+#include "app/file_select_dlg.h"
 #include "app/main_menu_dlg.h"
 #include "app/menu_select_dlg.h"
 #include "app/speed_dial_app.h"
@@ -117,7 +118,8 @@ private slots:
         app::CMainMenuDlg mainWindow(application);
         app::CMenuSelectDlg menu;
         app::CErrorNoticeDlg notice;
-        for (QWidget* window : std::vector<QWidget*>{&mainWindow, &menu, &notice}) {
+        app::CFileSelectDlg fileSelect(app::FileOperation::Load);
+        for (QWidget* window : std::vector<QWidget*>{&mainWindow, &menu, &notice, &fileSelect}) {
             window->show();
             const QStringList problems = clippedControls(*window);
             QVERIFY2(problems.isEmpty(), qPrintable(window->windowTitle() + QStringLiteral(": ") +

@@ -1,0 +1,56 @@
+// The file selection window ("ファイル選択") behind "ファイルデータ読込" and "ファイルデータ保存":
+// the operator picks which phonebook the file holds, then the file, which is loaded into the
+// working copy or written from it.
+#pragma once
+
+#include "platform/ui.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QFileDialog;
+class QPushButton;
+
+namespace rk::app {
+
+enum class FileOperation { Load, Save };
+
+class CFileSelectDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CFileSelectDlg(FileOperation operation, QWidget* parent = nullptr);
+
+    bool loadMode() const { return loadMode_; }
+
+    // The name filters of the file dialog for a phonebook kind (1 common, 2 my phonebook).
+    static QStringList nameFilters(int kind);
+
+    // "キャンセル", Escape and the close box; refused while a file is being read or written.
+    void reject() override;
+
+private slots:
+    void onCommonPhonebook();
+    void onMyPhonebook();
+
+private:
+    void run(int kind, QPushButton* pressed);
+    void load(int kind);
+    void save(int kind);
+    // Shows the file dialog; nullopt when the operator cancelled it.
+    std::optional<QString> choosePath(QFileDialog& dialog);
+    void prepareFileDialog(QFileDialog& dialog, int kind);
+    void setBusy(bool busy);
+    platform::Owner owner();
+
+    bool loadMode_;
+    bool busy_ = false; // a file call runs: the buttons and the close request are off
+    QPushButton* common_ = nullptr;
+    QPushButton* mine_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+} // namespace rk::app
