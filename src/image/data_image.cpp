@@ -98,8 +98,8 @@ void writeFactoryDefaults(DataImage& image) {
 
 void clearSystemSpeedDialTables(DataImage& image, Layout layout) {
     if (layout == Layout::None) return;
-    const auto slots = static_cast<std::size_t>(geometryOf(layout).systemSlots);
-    for (std::size_t slot = 0; slot < slots; ++slot) {
+    const auto slotCount = static_cast<std::size_t>(geometryOf(layout).systemSlots);
+    for (std::size_t slot = 0; slot < slotCount; ++slot) {
         image.workingCopy[slot] = SpeedDialEntry{};
         image.workingCopy[slot].group = 1;
     }

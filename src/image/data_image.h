@@ -3,6 +3,7 @@
 // loads and browser forms.
 #pragma once
 
+#include "image/key_store.h"
 #include "image/speed_dial_tables.h"
 
 #include <array>
@@ -95,6 +96,10 @@ struct DataImage {
     PhonebookArea backupCopy;
     NumberIndex numberIndex;
     FreeEntryStats freeEntries;
+
+    // One-touch and anything-key settings of the telephones (image/key_store.h); all clear after
+    // initialiseImage.
+    KeyTable keys;
 };
 
 // The one image of the process. It lives for the whole run and is never moved.

@@ -2,7 +2,10 @@
 // Basic authentication against the main unit's own password, access by transfer state.
 #include "link/device_session.h"
 
+#include "image/data_image.h"
 #include "link/transfer_progress.h"
+#include "phonebook/dataset_files.h"
+#include "phonebook/key_files.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 
@@ -96,6 +99,11 @@ int DeviceSession::ServiceProcess() {
         localFile = fileListFile_;
         dset600Count_ = 0;
     } else if (std::find(kServableNames.begin(), kServableNames.end(), name) != kServableNames.end()) {
+        // These files are made from the data image just before the main unit gets them.
+        if (name == "dset-9000.txt" || name == "dset-9100.txt")
+            phonebook::writeDataSetFiles(9, workDirectory_, false, fwIs501_ != 0);
+        else if (name == "nandemo101.txt")
+            phonebook::writeKeyFiles(image::dataImage(), workDirectory_);
         // File names on this system are case-sensitive: the file is looked up by its own name.
         localFile = workDirectory_ + "/" + name;
     } else {

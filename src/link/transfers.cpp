@@ -5,7 +5,10 @@
 
 #include "link/device_info.h"
 #include "link/transfer_progress.h"
+#include "image/data_image.h"
+#include "phonebook/dataset_conversion.h"
 #include "phonebook/download_conversion.h"
+#include "phonebook/key_conversion.h"
 #include "phonebook/line_table.h"
 #include "phonebook/page_files.h"
 #include "platform/clock.h"
@@ -13,10 +16,13 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 
 namespace rk::link {
 
@@ -32,6 +38,56 @@ std::optional<std::string_view> firstElementText(const pugi::xml_document& docum
     const pugi::xpath_node found = document.select_node((std::string("//") + name).c_str());
     if (!found) return std::nullopt;
     return std::string_view(found.node().child_value());
+}
+
+// The items of each data-set file of a read: one element "h" + item number ("h%03d") per item.
+struct DataSetRange {
+    std::string_view file;
+    int first;
+    int last;
+};
+constexpr DataSetRange kDataSetRanges[] = {
+    {"dset-000.txt", 0, 99},    {"dset-100.txt", 100, 189}, {"dset-200.txt", 200, 200},
+    {"dset-300.txt", 300, 425}, {"dset-400.txt", 400, 400}, {"dset-500.txt", 500, 524},
+    {"dset-600.txt", 600, 699}, {"dset-700.txt", 700, 733}, {"dset-800.txt", 800, 860},
+    {"dset-9000.txt", 9100, 9534},
+};
+constexpr int kMostDataSetItems = 5000;
+
+const DataSetRange* dataSetRangeOf(std::string_view file) {
+    for (const DataSetRange& range : kDataSetRanges)
+        if (range.file == file) return &range;
+    return nullptr;
+}
+
+// The text of the first element of each name that begins with "h", found in one walk of the
+// document instead of one search per item.
+std::unordered_map<std::string_view, std::string_view> firstItemElements(pugi::xml_document& document) {
+    struct Walker : pugi::xml_tree_walker {
+        std::unordered_map<std::string_view, std::string_view> found;
+        bool for_each(pugi::xml_node& node) override {
+            if (node.type() == pugi::node_element && node.name()[0] == 'h')
+                found.emplace(node.name(), node.child_value());
+            return true;
+        }
+    } walker;
+    document.traverse(walker);
+    return std::move(walker.found);
+}
+
+// The body of a data-set file: the commands of every item of its range that has an element.
+std::string convertDataSetFile(pugi::xml_document& document, const DataSetRange& range, int fwIs501) {
+    const auto elements = firstItemElements(document);
+    std::string body;
+    const int last = std::min(range.last, range.first + kMostDataSetItems - 1);
+    for (int item = range.first; item <= last; ++item) {
+        char name[16];
+        std::snprintf(name, sizeof name, "h%03d", item);
+        const auto found = elements.find(name);
+        if (found == elements.end()) continue;
+        phonebook::convertDataSetItem(image::dataImage(), item, found->second, fwIs501, body);
+    }
+    return body;
 }
 
 } // namespace
@@ -145,6 +201,12 @@ int DeviceSession::ReceiveFile() {
         output.write(phonebook::convertCommonPhonebook(firstElementText(document, "systan"), fwIs100_));
     else if (currentFileName_ == "tel-tan.txt")
         output.write(phonebook::convertMyPhonebook(firstElementText(document, "teltan"), fwIs100_));
+    else if (currentFileName_ == "one-touch.txt")
+        output.write(phonebook::convertOneTouchKeys(image::dataImage(), firstElementText(document, "i92")));
+    else if (currentFileName_ == "nandemo.txt")
+        output.write(phonebook::convertAnythingKeys(image::dataImage(), firstElementText(document, "i14")));
+    else if (const DataSetRange* range = dataSetRangeOf(currentFileName_))
+        output.write(convertDataSetFile(document, *range, fwIs501_));
     if (!output.commit()) return 0;
 
     removeFromFileList(currentFileName_);

@@ -356,6 +356,8 @@ void MainUnitSimulator::run() {
         if (!options_.omitElements) {
             if (name == "sys-tan.txt") element = "<systan>" + xmlEscaped(options_.systan) + "</systan>\n";
             if (name == "tel-tan.txt") element = "<teltan>" + xmlEscaped(options_.teltan) + "</teltan>\n";
+            if (const auto found = options_.downloadElements.find(name); found != options_.downloadElements.end())
+                element = found->second;
         }
         const std::string body = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<root>\n" + element + "</root>\n";
         if (options_.truncateDownloadBody) {

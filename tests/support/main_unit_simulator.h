@@ -51,6 +51,9 @@ public:
         bool omitElements = false;         // answer with a root element only
         std::string systan;                // element texts of a read
         std::string teltan;
+        // Further files of a read: requested name → the XML placed inside <root> as it is (one
+        // or more elements, already escaped). Takes the place of the systan/teltan answers too.
+        std::map<std::string, std::string> downloadElements;
         int uploadFileLimit = -1;          // stop a write after this many files (-1: all)
         std::map<std::string, std::string> requestNameOverride; // upload entry → name requested
     };
