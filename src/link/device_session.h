@@ -47,6 +47,12 @@ public:
     std::string MakeTempFileName();
     void ReportTransferRange(int start, int end, int total);
     int ServiceProcess();
+    // Makes an already accepted connection the main unit's return connection, as the first
+    // ServiceProcess of a transfer would (for the fuzzer, which has no listening socket).
+    void AdoptReturnConnection(std::unique_ptr<TcpSocket> connection) {
+        returnConnection_ = std::move(connection);
+        returnConnectionFlag_ = 1;
+    }
     int ReceiveFile();
 
     // HTTP operations over the session's fields.

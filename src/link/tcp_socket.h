@@ -59,6 +59,14 @@ public:
     int LocalPort() const;
     int SetKeepAlive(bool on);
 
+    // Takes over an already connected stream socket (one end of a socket pair in the fuzzer),
+    // closing whatever this object held.
+    void Adopt(int handle) {
+        Close();
+        handle_ = handle;
+        type_ = kStream;
+    }
+
     bool isOpen() const { return handle_ >= 0; }
     int type() const { return type_; }
     const sockaddr_in& peerAddress() const { return peer_; }

@@ -8,7 +8,14 @@
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
+#include "image/data_image.h"
+#include "phonebook/phonebook.h"
+#include "phonebook/phonebook_file.h"
+
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -86,11 +93,19 @@ protected:
     DeviceSession session;
 };
 
-const std::string kCommonBody = toCp932("短縮番号,電話番号,漢字名称,カナ名称,グループ番号\r\n") +
-                                "000,0312345678," + toCp932("山田,ﾔﾏﾀﾞ") + ",01\r\n" + "005,012," +
-                                toCp932("鈴木,ｽｽﾞｷ") + ",03\r\n\r\n";
-const std::string kMyBody = toCp932("収容位置,短縮番号,電話番号,漢字名称,カナ名称\r\n") + "101,980,0311112222," +
-                            toCp932("本社,ﾎﾝｼｬ") + "\r\n200,998,9,,\r\n200,999,99,x,y\r\n\r\n";
+std::string golden(const std::string& name) {
+    std::ifstream file(std::string(RKDIAL_TEST_DATA) + "/download/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+const std::string kCommonBody = golden("read_sys-tan_body.txt");
+const std::string kMyBody = golden("read_tel-tan_body.txt");
+
+// Open descriptors of this process, to see that a transfer leaves no socket behind.
+std::size_t openDescriptors() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator()));
+}
 
 } // namespace
 
@@ -111,6 +126,23 @@ TEST_F(DeviceSessionTest, ReadFetchesBothFilesAndConvertsThem) {
     EXPECT_EQ(progress.values(rk::platform::WM_PRG_SETPOS), (std::vector<std::int64_t>{0, 5, 5, 52, 100}));
     EXPECT_EQ(session.progressStep(), 47);
     EXPECT_TRUE(session.fileList().empty());
+
+    // The files parse into the working copy as the read procedure parses them.
+    rk::image::initialiseImage(rk::image::dataImage());
+    auto& files = rk::phonebook::phonebookFileSettings();
+    files = {work.str() + "/", "sys-tan.txt", 1};
+    EXPECT_EQ(rk::phonebook::readPhonebookFile(1), 0);
+    files = {work.str() + "/", "tel-tan.txt", 0};
+    EXPECT_EQ(rk::phonebook::readPhonebookFile(2), 0);
+    rk::phonebook::EntryText entry;
+    ASSERT_TRUE(rk::phonebook::loadSystemEntry(5, entry));
+    EXPECT_EQ(entry.numberText(), "012");
+    EXPECT_EQ(entry.kanjiText(), toCp932("鈴木"));
+    EXPECT_EQ(entry.kanaText(), toCp932("ｽｽﾞｷ"));
+    EXPECT_EQ(entry.group, '3');
+    ASSERT_TRUE(rk::phonebook::loadTelephoneEntry(101, 980, entry));
+    EXPECT_EQ(entry.numberText(), "0311112222");
+    EXPECT_EQ(entry.kanjiText(), toCp932("本社"));
 }
 
 TEST_F(DeviceSessionTest, FirmwareOneHundredSeparatorsGiveTheSameFiles) {
@@ -137,9 +169,21 @@ TEST_F(DeviceSessionTest, ConnectionInfoWithoutLengthIsReadUpToTheRootEnd) {
 }
 
 TEST_F(DeviceSessionTest, WriteLetsTheUnitFetchEverySevenEntries) {
+    // The pages as the write procedure makes them: from the working copy through the PC-side files.
+    rk::image::initialiseImage(rk::image::dataImage());
+    rk::phonebook::EntryText entry = rk::phonebook::EntryText::make("0312345678", toCp932("ﾔﾏﾀﾞ"), toCp932("山田"));
+    ASSERT_TRUE(rk::phonebook::storeSystemEntry(7, entry));
+    entry = rk::phonebook::EntryText::make("99", "a", "b");
+    ASSERT_TRUE(rk::phonebook::storeTelephoneEntry(176, 999, entry));
+    auto& files = rk::phonebook::phonebookFileSettings();
+    files = {work.str() + "/", "sys-tan.txt", 1};
+    ASSERT_EQ(rk::phonebook::writePhonebookFile(1), 0);
+    files = {work.str() + "/", "tel-tan.txt", 0};
+    ASSERT_EQ(rk::phonebook::writePhonebookFile(2), 0);
+    session.PrepareSysTanUpload();
+    session.PrepareTelTanUpload();
     const std::vector<std::string> pages = {"sys-tan000.txt", "sys-tan500.txt", "tel-tan101.txt",
                                             "tel-tan126.txt", "tel-tan151.txt", "tel-tan176.txt"};
-    for (const auto& page : pages) work.write(page, "<" + page + ">\n" + std::string(3000, 'z') + "\n");
     MainUnitSimulator simulator(unit());
     ASSERT_EQ(transfer(simulator, false), 0);
     EXPECT_TRUE(messages().empty());
@@ -285,6 +329,38 @@ TEST_F(DeviceSessionTest, UnlistedNamesGetNotFound) {
     MainUnitSimulator simulator(options);
     EXPECT_EQ(transfer(simulator, false), -1);
     EXPECT_EQ(simulator.statusesSeen().back(), "HTTP/1.1 404 Not Found");
+}
+
+TEST_F(DeviceSessionTest, DataFilesAreForbiddenBeforeTheFileList) {
+    work.write("sys-tan000.txt", "page");
+    auto options = unit();
+    options.fileListName = "sys-tan000.txt";
+    MainUnitSimulator forbidden(options);
+    EXPECT_EQ(transfer(forbidden, true), -1);
+    EXPECT_EQ(forbidden.statusesSeen().back(), "HTTP/1.1 403 Forbidden");
+    // Existence is looked at before the state.
+    options.fileListName = "sys-tan500.txt";
+    MainUnitSimulator missing(options);
+    EXPECT_EQ(transfer(missing, true), -1);
+    EXPECT_EQ(missing.statusesSeen().back(), "HTTP/1.1 404 Not Found");
+}
+
+TEST_F(DeviceSessionTest, NextTransferDeletesTheTemporaryFilesAndNoSocketStaysOpen) {
+    const std::size_t before = openDescriptors();
+    std::vector<std::filesystem::path> leftOver;
+    {
+        MainUnitSimulator simulator(unit());
+        ASSERT_EQ(transfer(simulator, true), 0);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+    for (const auto& item : std::filesystem::directory_iterator(work / "Tov2_L")) leftOver.push_back(item.path());
+    ASSERT_FALSE(leftOver.empty());
+    {
+        MainUnitSimulator simulator(unit());
+        ASSERT_EQ(transfer(simulator, true), 0);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+    for (const auto& path : leftOver) EXPECT_FALSE(std::filesystem::exists(path)) << path;
 }
 
 TEST_F(DeviceSessionTest, SettersKeepTheirRules) {

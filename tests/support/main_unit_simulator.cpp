@@ -1,6 +1,8 @@
 #include "support/main_unit_simulator.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <sched.h>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -146,6 +148,16 @@ std::string response(int status, const std::string& body, bool withLength = true
     return text + body;
 }
 
+// Moves the calling thread into a network namespace; false when that cannot be done.
+bool enterNamespace(const std::string& path) {
+    if (path.empty()) return true;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
+    ::close(fd);
+    return entered;
+}
+
 std::string three(int value) {
     char text[8];
     std::snprintf(text, sizeof text, "%03d", value);
@@ -186,7 +198,16 @@ MainUnitSimulator::MainUnitSimulator(Options options) : options_(std::move(optio
 MainUnitSimulator::~MainUnitSimulator() { finish(0); }
 
 bool MainUnitSimulator::start() {
+    // The listening socket is made inside the unit's namespace; the thread goes back afterwards.
+    const int home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    if (home < 0 || !enterNamespace(options_.networkNamespace)) {
+        if (home >= 0) ::close(home);
+        return false;
+    }
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool returned = ::setns(home, CLONE_NEWNET) == 0;
+    ::close(home);
+    if (!returned) return false;
     const int reuse = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     sockaddr_in address{};
@@ -246,6 +267,7 @@ void MainUnitSimulator::run() {
         std::atomic<bool>& flag;
         ~Done() { flag = true; }
     } done{completed_};
+    if (!enterNamespace(options_.networkNamespace)) return note("cannot enter the network namespace");
 
     pollfd entry{listener_, POLLIN, 0};
     if (::poll(&entry, 1, kWaitMs) <= 0 || stopping_) return note("no connection from the PC");
@@ -270,7 +292,7 @@ void MainUnitSimulator::run() {
 
     // The PC now listens; connect back and fetch the file list.
     Connection back;
-    for (int attempt = 0; attempt < 200 && !back.open() && !stopping_; ++attempt) {
+    for (int attempt = 0; attempt < 50 && !back.open() && !stopping_; ++attempt) {
         if (!back.connectTo(options_.pcAddress, options_.pcPort))
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -303,7 +325,7 @@ void MainUnitSimulator::run() {
     };
 
     std::string list;
-    if (exchange("file_list.xml", list) != 200) return note("file list refused");
+    if (exchange(options_.fileListName, list) != 200) return note("file list refused");
     {
         std::lock_guard lock(mutex_);
         fileList_ = list;

@@ -56,6 +56,10 @@ public:
         std::map<std::string, std::string> downloadElements;
         int uploadFileLimit = -1;          // stop a write after this many files (-1: all)
         std::map<std::string, std::string> requestNameOverride; // upload entry → name requested
+        std::string fileListName = "file_list.xml"; // what the unit asks for first
+        // A network namespace (a path such as /var/run/netns/NAME) in which the unit listens and
+        // from which it connects back; empty: the namespace of the test.
+        std::string networkNamespace;
     };
 
     explicit MainUnitSimulator(Options options);

@@ -1,0 +1,60 @@
+// Arbitrary bytes as the main unit's requests to the PC's file service: two requests with their
+// headers arrive on the return connection (one end of a socket pair) and ServiceProcess answers.
+// The first input byte picks the transfer state. Nothing may crash, hang or leave the work area.
+#include "link/device_info.h"
+#include "link/device_session.h"
+#include "platform/clock.h"
+#include "platform/ui.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const std::filesystem::path& workDirectory() {
+    static const std::filesystem::path path = [] {
+        auto directory = std::filesystem::temp_directory_path() / ("rkdial-fuzz-service-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory);
+        for (const char* name : {"sys-tan000.txt", "dset-600.txt", "dset-600-1.txt", "nandemo.txt"})
+            std::ofstream(directory / name) << "<root>\n</root>\n";
+        return directory;
+    }();
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1 || size > 60000) return 0; // the peer's buffer must hold the whole input
+    rk::platform::setPaceScale(0);
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return 0;
+    std::size_t written = 0;
+    while (written < size - 1) {
+        const ssize_t n = ::write(ends[1], data + 1 + written, size - 1 - written);
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    ::shutdown(ends[1], SHUT_WR);
+
+    {
+        rk::link::DeviceSession session;
+        session.SetWorkDirectory(workDirectory().string());
+        session.fileList() = {"sys-tan000.txt", "dset-600.txt", "nandemo.txt"};
+        session.WriteFileList(rk::link::kDirectionWrite);
+        session.setTransferState(data[0] % 4);
+        auto connection = std::make_unique<rk::link::TcpSocket>();
+        connection->Adopt(ends[0]);
+        session.AdoptReturnConnection(std::move(connection));
+        session.newRecord();
+        session.ServiceProcess();
+    }
+    ::close(ends[1]);
+    std::error_code error;
+    std::filesystem::remove_all(workDirectory() / rk::link::DeviceSession::kTemporaryFolder, error);
+    return 0;
+}
