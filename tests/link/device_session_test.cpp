@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/text.h"
 #include "support/main_unit_simulator.h"
+#include "support/ports.h"
 #include "support/progress_recorder.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -24,23 +25,11 @@
 
 using rk::link::DeviceSession;
 using rk::testing::MainUnitSimulator;
+using rk::testing::freePort;
 using rk::testing::UnitRecord;
 using rk::text::toCp932;
 
 namespace {
-
-// A loopback port nobody listens on right now.
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 std::vector<UnitRecord> fixtureBook() {
     return {

@@ -8,6 +8,7 @@
 #include "image/key_store.h"
 #include "platform/clock.h"
 #include "support/main_unit_simulator.h"
+#include "support/ports.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
@@ -24,20 +25,9 @@
 
 using rk::link::DeviceSession;
 using rk::testing::MainUnitSimulator;
+using rk::testing::freePort;
 
 namespace {
-
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 std::string blanks(std::size_t count) {
     return std::string(count, ' ');
