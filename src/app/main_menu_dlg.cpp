@@ -4,8 +4,11 @@
 #include "app/edit_entry.h"
 #include "app/menu_select_dlg.h"
 #include "app/speed_dial_app.h"
+#include "app/transfer_procedures.h"
 #include "image/data_image.h"
 #include "image/shared_state.h"
+#include "link/device_session.h"
+#include "link/phonebook_procedures.h"
 #include "platform/text.h"
 
 #include <QButtonGroup>
@@ -51,6 +54,8 @@ CMainMenuDlg::CMainMenuDlg(CSpeedDialApp& application, QWidget* parent)
     createControls();
     initialiseDialog();
 }
+
+CMainMenuDlg::~CMainMenuDlg() = default;
 
 void CMainMenuDlg::createControls() {
     const DialogUnits units = prepareFixedDialog(*this, 195, 246);
@@ -115,7 +120,8 @@ void CMainMenuDlg::initialiseDialog() {
     findChild<QLabel*>(QStringLiteral("id2504"))
         ->setText(QStringLiteral(u"対応主装置版数：「4-X」～「11-X」"));
 
-    // The device session is created here once the device link exists.
+    link::DeviceSession& session = application_.ensureDeviceSession(this);
+    procedures_ = std::make_unique<link::PhonebookProcedures>(session);
 
     (sharedState().dupCheckEnabled != 0 ? duplicatesRefused_ : duplicatesAllowed_)->setChecked(true);
     (image::dataImage().memoryMode == 1 ? memories600_ : memories990_)->setChecked(true);
@@ -139,6 +145,7 @@ void CMainMenuDlg::onExit() {
 }
 
 void CMainMenuDlg::reject() {
+    if (procedureRunning_) return; // a transfer is under way; the window stays
     if (!ending_) {
         if (!confirmExit()) return;
         ending_ = true;
@@ -152,22 +159,37 @@ void CMainMenuDlg::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (procedureRunning_) {
+        event->ignore();
+        return;
+    }
     // Asks through reject(); the event is ignored when the window stays.
     QDialog::closeEvent(event);
 }
 
+template <typename Procedure> void CMainMenuDlg::runProcedure(Procedure procedure) {
+    // One procedure at a time: the progress windows keep the event loop running, so a click
+    // queued before the window was disabled must not start a second one.
+    if (procedureRunning_) return;
+    procedureRunning_ = true;
+    procedure();
+    procedureRunning_ = false;
+}
+
 void CMainMenuDlg::onReadPhonebook() {
-    // The read procedure arrives with the device link.
+    runProcedure([this] { readPhonebookProcedure(*this, *procedures_, memorySelection_); });
 }
 
 void CMainMenuDlg::onWritePhonebook() {
-    // The write procedure arrives with the device link.
+    runProcedure([this] { writePhonebookProcedure(*this, *procedures_, memorySelection_); });
 }
 
 void CMainMenuDlg::onEditPhonebook() {
-    if (!prepareEditEntry(owner(), memorySelection_)) return;
-    CMenuSelectDlg menu(this);
-    menu.exec();
+    runProcedure([this] {
+        if (!prepareEditEntry(owner(), memorySelection_)) return;
+        CMenuSelectDlg menu(this);
+        menu.exec();
+    });
 }
 
 void CMainMenuDlg::onDuplicatesAllowed() {

@@ -6,10 +6,16 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QButtonGroup;
 class QCloseEvent;
 class QPushButton;
 class QRadioButton;
+
+namespace rk::link {
+class PhonebookProcedures;
+}
 
 namespace rk::app {
 
@@ -20,10 +26,17 @@ class CMainMenuDlg : public QDialog {
 
 public:
     explicit CMainMenuDlg(CSpeedDialApp& application, QWidget* parent = nullptr);
+    ~CMainMenuDlg() override;
 
     // The memory count chosen with the radio buttons: 1 = 600, 2 = 990. It reaches MemoryMode only
     // when a procedure starts.
     int memorySelection() const { return memorySelection_; }
+
+    // The read and write procedures over the application's device session.
+    link::PhonebookProcedures& procedures() { return *procedures_; }
+
+    // True while a procedure runs: no other may start, and the window does not end.
+    bool procedureRunning() const { return procedureRunning_; }
 
     // Escape and the close request arrive here; both ask before the program ends.
     void reject() override;
@@ -46,11 +59,14 @@ private:
     void initialiseDialog();
     bool confirmExit();
     platform::Owner owner();
+    template <typename Procedure> void runProcedure(Procedure procedure);
 
     CSpeedDialApp& application_;
     int memorySelection_;
     // Set once the operator agreed to end, so that the closing that follows asks no second time.
     bool ending_ = false;
+    bool procedureRunning_ = false;
+    std::unique_ptr<link::PhonebookProcedures> procedures_;
 
     QButtonGroup* duplicateGroup_ = nullptr;
     QButtonGroup* memoryGroup_ = nullptr;

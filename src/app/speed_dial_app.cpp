@@ -3,6 +3,7 @@
 #include "app/main_menu_dlg.h"
 #include "image/data_image.h"
 #include "image/shared_state.h"
+#include "link/device_session.h"
 #include "phonebook/phonebook.h"
 
 #include <filesystem>
@@ -21,7 +22,13 @@ void stopSocketLibrary() {}
 
 } // namespace
 
+CSpeedDialApp::CSpeedDialApp() = default;
 CSpeedDialApp::~CSpeedDialApp() = default;
+
+link::DeviceSession& CSpeedDialApp::ensureDeviceSession(void* mainWindow) {
+    if (!deviceSession_) deviceSession_ = std::make_unique<link::DeviceSession>(mainWindow);
+    return *deviceSession_;
+}
 
 bool CSpeedDialApp::startUp() {
     std::error_code error;
@@ -30,7 +37,7 @@ bool CSpeedDialApp::startUp() {
 
     image::initialiseImage(image::dataImage());
 
-    deviceSession_ = nullptr;
+    deviceSession_.reset();
 
     if (!startSocketLibrary()) return false;
 
@@ -45,9 +52,7 @@ bool CSpeedDialApp::startUp() {
 }
 
 void CSpeedDialApp::exitInstance() {
-    // The device session is deleted here once the device link creates one; until then there is
-    // none to release.
-    deviceSession_ = nullptr;
+    deviceSession_.reset();
     stopSocketLibrary();
 }
 

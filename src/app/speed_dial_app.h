@@ -2,6 +2,7 @@
 // runs, and releases what start-up acquired.
 #pragma once
 
+#include <memory>
 #include <mutex>
 
 namespace rk::link {
@@ -14,7 +15,7 @@ class CMainMenuDlg;
 
 class CSpeedDialApp {
 public:
-    CSpeedDialApp() = default;
+    CSpeedDialApp();
     ~CSpeedDialApp();
     CSpeedDialApp(const CSpeedDialApp&) = delete;
     CSpeedDialApp& operator=(const CSpeedDialApp&) = delete;
@@ -29,16 +30,18 @@ public:
     // Held by browser requests while they work on the data image from their worker threads.
     std::mutex& editLock() { return editLock_; }
 
-    // The device link's single session; none until the device link exists.
-    link::DeviceSession* deviceSession() const { return deviceSession_; }
+    // The device link's single session; none until the main window's initialisation made it.
+    link::DeviceSession* deviceSession() const { return deviceSession_.get(); }
+
+    // The session, created for the main window on first use and kept until exit.
+    link::DeviceSession& ensureDeviceSession(void* mainWindow);
 
     // The main window while startUp shows it, else null.
     CMainMenuDlg* mainWindow() const { return mainWindow_; }
 
 private:
-    // Owned. Stays null until the device link is built: the main window's initialisation will
-    // create it and exitInstance delete it.
-    link::DeviceSession* deviceSession_ = nullptr;
+    // Created by the main window's initialisation, deleted by exitInstance.
+    std::unique_ptr<link::DeviceSession> deviceSession_;
     std::mutex editLock_;
     CMainMenuDlg* mainWindow_ = nullptr;
 };

@@ -43,6 +43,14 @@ constexpr std::array kCommands = {
             "load phonebook files in order and save the result", runConvert},
     Command{"exec", "[--memory 600|990] COMMAND...", "run data-set command strings, print each display", runExec},
     Command{"dataset", "--group N --dir DIR", "write the data-set files of group N (0..9)", runDataset},
+    Command{"read", "--host H --password P --dir D [...]",
+            "read both phonebooks from the main unit into D (read --help; --port, --listen-port and "
+            "--no-pauses are for simulators and tests only)",
+            runRead},
+    Command{"write", "--host H --password P --dir D [...]",
+            "write both phonebooks to the main unit (write --help; --port, --listen-port and --no-pauses "
+            "are for simulators and tests only)",
+            runWrite},
 };
 
 } // namespace

@@ -31,4 +31,10 @@ int runExec(std::span<const std::string> arguments);
 // dataset: writes the data-set files of one group into a directory.
 int runDataset(std::span<const std::string> arguments);
 
+// read: reads both phonebooks from the main unit, as the main window's read does.
+int runRead(std::span<const std::string> arguments);
+
+// write: writes both phonebooks to the main unit, as the main window's write does.
+int runWrite(std::span<const std::string> arguments);
+
 } // namespace rk::cli

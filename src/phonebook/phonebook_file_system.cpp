@@ -105,6 +105,10 @@ void parseCommonPhonebook(std::span<const char> body, int unitOrderFlag) {
             ++expected;
             continue;
         }
+        // A blank line names no memory. Read as memory 000 it would wipe that memory: the line
+        // that ends every downloaded file, or a spreadsheet's trailing empty row, would do so
+        // whenever the file holds fewer lines than the table.
+        if (line.text.find_first_not_of(" \t") == std::string_view::npos) continue;
         int memory = 0;
         EntryText text = commonRecordEntry(line.text, unitOrderFlag, memory);
         storeSystemEntry(memory, text);

@@ -51,6 +51,13 @@ TEST_F(fileCommonParser, MemoryNumbersMayJumpBackAndForth) {
     EXPECT_EQ(system(7).numberText(), "7");
 }
 
+TEST_F(fileCommonParser, BlankLinesNameNoMemory) {
+    // A downloaded file ends with an empty line; a short file must not lose memory 000 to it.
+    parseCommon(commonBody({"000,100,,,01", "001,101,,,01", "", "  "}));
+    EXPECT_EQ(system(0).numberText(), "100");
+    EXPECT_EQ(system(1).numberText(), "101");
+}
+
 TEST_F(fileCommonParser, MemoriesBeyondTheTableEndTheParse) {
     parseCommon(commonBody({"000,1,,,01", "9999,2,,,01", "001,3,,,01"}));
     EXPECT_EQ(system(0).numberText(), "1");

@@ -18,23 +18,29 @@ volatile std::sig_atomic_t stopRequested = 0;
 void usage() {
     std::fprintf(stderr,
                  "Usage: rkdial-mainunit [--port N] [--pc-port N] [--password PPPP] [--fw VERSION]\n"
-                 "                       [--model TEXT] [--store DIR] [--once]\n"
+                 "                       [--model TEXT] [--memory 600|990] [--store DIR] [--once]\n"
                  "\n"
                  "A stand-in main unit on 127.0.0.1 for trying rkdial without an exchange. It answers\n"
                  "the log-in on --port (default 9100), connects back to the PC on --pc-port (default\n"
                  "9000), hands out a small sample phonebook on a read, and stores the pages of a write\n"
-                 "in --store (default ./mainunit-store). --fw 1.00 uses the older separators.\n");
+                 "in --store (default ./mainunit-store). --fw 1.00 uses the older separators;\n"
+                 "--memory is the unit's common phonebook size (default 600).\n");
 }
 
-// A few memories in both phonebooks, names in Shift-JIS.
-std::vector<rk::testing::UnitRecord> sampleBook() {
-    return {
-        {0, 0, "0312345678", "\x8E\x52\x93\x63\x8F\xA4\x8E\x96", "\xD4\xCF\xC0\xDE\xBC\xAE\xB3\xBC\xDE", 1},
-        {0, 1, "0451112222", "\x89\xA1\x95\x6C\x8E\x78\x93\x58", "\xD6\xBA\xCA\xCF\xBC\xC3\xDD", 2},
-        {0, 2, "117", "\x8E\x9E\x95\xF1", "\xBC\xDE\xCE\xB3", 1},
-        {101, 980, "09012345678", "\x90\x56\x88\xE4", "\xB1\xD7\xB2", 0},
-        {102, 981, "0667778888", "\x91\xE5\x8D\xE3", "\xB5\xB5\xBB\xB6", 0},
-    };
+// A complete book, as a real unit sends it: every memory of the common phonebook and all 2,000
+// my-phonebook memories, a few of them filled (names in Shift-JIS), the rest empty.
+std::vector<rk::testing::UnitRecord> sampleBook(int commonMemories) {
+    std::vector<rk::testing::UnitRecord> book;
+    for (int memory = 0; memory < commonMemories; ++memory) book.push_back({0, memory, "", "", "", 1});
+    book[0] = {0, 0, "0312345678", "\x8E\x52\x93\x63\x8F\xA4\x8E\x96", "\xD4\xCF\xC0\xDE\xBC\xAE\xB3\xBC\xDE", 1};
+    book[1] = {0, 1, "0451112222", "\x89\xA1\x95\x6C\x8E\x78\x93\x58", "\xD6\xBA\xCA\xCF\xBC\xC3\xDD", 2};
+    book[2] = {0, 2, "117", "\x8E\x9E\x95\xF1", "\xBC\xDE\xCE\xB3", 1};
+    for (int position = 101; position <= 200; ++position)
+        for (int memory = 980; memory <= 999; ++memory) book.push_back({position, memory, "", "", "", 0});
+    const std::size_t telephones = static_cast<std::size_t>(commonMemories);
+    book[telephones + 0] = {101, 980, "09012345678", "\x90\x56\x88\xE4", "\xB1\xD7\xB2", 0};
+    book[telephones + 20 + 1] = {102, 981, "0667778888", "\x91\xE5\x8D\xE3", "\xB5\xB5\xBB\xB6", 0};
+    return book;
 }
 
 } // namespace
@@ -44,6 +50,7 @@ int main(int argc, char** argv) {
     options.port = 9100;
     std::string store = "mainunit-store";
     bool once = false;
+    int memories = 600;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const auto value = [&]() -> std::string {
@@ -59,6 +66,7 @@ int main(int argc, char** argv) {
         else if (argument == "--fw") options.firmwareVersion = value();
         else if (argument == "--model") options.deviceType = value();
         else if (argument == "--store") store = value();
+        else if (argument == "--memory") memories = std::atoi(value().c_str()) == 990 ? 990 : 600;
         else if (argument == "--once") once = true;
         else {
             usage();
@@ -66,8 +74,8 @@ int main(int argc, char** argv) {
         }
     }
     const bool separators = options.firmwareVersion == "1.00";
-    options.systan = rk::testing::systanText(sampleBook(), separators);
-    options.teltan = rk::testing::teltanText(sampleBook(), separators);
+    options.systan = rk::testing::systanText(sampleBook(memories), separators);
+    options.teltan = rk::testing::teltanText(sampleBook(memories), separators);
     std::signal(SIGINT, [](int) { stopRequested = 1; });
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
 

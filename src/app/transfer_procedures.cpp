@@ -1,0 +1,131 @@
+#include "app/transfer_procedures.h"
+
+#include "app/comm_progress_dlg.h"
+#include "app/file_progress_dlg.h"
+#include "app/host_address_dlg.h"
+#include "app/password_dlg.h"
+#include "link/phonebook_procedures.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace rk::app {
+namespace {
+
+constexpr int kCommunicationRead = 1;
+constexpr int kCommunicationWrite = 2;
+
+platform::Owner ownerOf(QWidget& mainWindow) {
+    return {&mainWindow, "CMainMenuDlg"};
+}
+
+// The host window, then the password window. The password when both ended with OK.
+std::optional<std::string> askHostAndPassword(QWidget& mainWindow, link::PhonebookProcedures& procedures) {
+    CHostAddressDlg host(procedures.session(), procedures.port(), &mainWindow);
+    if (host.exec() != QDialog::Accepted) return std::nullopt;
+    CPasswordDlg password(&mainWindow);
+    if (password.exec() != QDialog::Accepted) return std::nullopt;
+    return password.password();
+}
+
+bool confirm(QWidget& mainWindow, const char* text, const char* caption) {
+    return platform::askQuestion(ownerOf(mainWindow), text::toCp932(text), text::toCp932(caption),
+                                 platform::Buttons::OkCancel) == platform::Answer::Ok;
+}
+
+// Progress windows have no owner window, so that a disabled main window leaves them (and the
+// message boxes they own) usable; they are placed over the main window instead.
+template <typename Window>
+std::unique_ptr<Window> showProgress(QWidget& mainWindow, std::unique_ptr<Window> window) {
+    window->move(mainWindow.frameGeometry().center() - window->rect().center());
+    window->show();
+    return window;
+}
+
+// Shown after the progress window is gone.
+void showCommunicationError(QWidget& mainWindow) {
+    platform::showError(ownerOf(mainWindow), text::toCp932("\n通信エラーが発生しました。\n"));
+}
+
+} // namespace
+
+int runOffGuiThread(const std::function<int()>& work) {
+    QEventLoop loop;
+    int result = 0;
+    std::thread worker([&] {
+        result = work();
+        // Queued: the loop ends once it runs, even if the work finished before it started.
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    return result;
+}
+
+void readPhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& procedures, int memorySelection) {
+    const std::optional<std::string> password = askHostAndPassword(mainWindow, procedures);
+    if (!password) return;
+    if (!confirm(mainWindow, "\n電話帳データの読込を開始します。\n", "電話帳データの読込確認")) return;
+    link::PhonebookProcedures::applyMemorySelection(memorySelection);
+
+    auto progress = showProgress(mainWindow, std::make_unique<CCommProgressDlg>(kCommunicationRead, 0));
+    // The data image is the worker's until the read has ended: nothing may start meanwhile.
+    mainWindow.setEnabled(false);
+    const int result = runOffGuiThread([&] { return procedures.runRead(*password); });
+    mainWindow.setEnabled(true);
+    if (result != 0) {
+        progress->hide();
+        showCommunicationError(mainWindow);
+        return;
+    }
+    progress->UpDatePrg(100);
+    progress->hide();
+    progress.reset();
+    platform::showInformation(ownerOf(mainWindow),
+                              text::toCp932("\n電話帳データの読込が正常に終了しました。\n"),
+                              text::toCp932("電話帳データの読込の終了"));
+}
+
+void writePhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& procedures,
+                             int memorySelection) {
+    const std::optional<std::string> password = askHostAndPassword(mainWindow, procedures);
+    if (!password) return;
+    if (!confirm(mainWindow, "\n電話帳データの書込を開始します。\n", "電話帳データの書込確認")) return;
+    link::PhonebookProcedures::applyMemorySelection(memorySelection);
+
+    auto files = std::make_unique<CFileProgressDlg>();
+    mainWindow.setEnabled(false);
+    files = showProgress(mainWindow, std::move(files));
+    runOffGuiThread([&] {
+        procedures.prepareWrite(*password);
+        return 0;
+    });
+    files->hide();
+    files.reset();
+
+    auto progress = showProgress(mainWindow, std::make_unique<CCommProgressDlg>(kCommunicationWrite, 0));
+    const int result = runOffGuiThread([&] { return procedures.runWrite(); });
+    mainWindow.setEnabled(true);
+    if (result != 0) {
+        progress->hide();
+        showCommunicationError(mainWindow);
+        return;
+    }
+    progress->UpDatePrg(100);
+    progress->hide();
+    progress.reset();
+    platform::showInformation(ownerOf(mainWindow),
+                              text::toCp932("\n電話帳データの書込が正常に終了しました。\n"),
+                              text::toCp932("電話帳データの書込の終了"));
+}
+
+} // namespace rk::app

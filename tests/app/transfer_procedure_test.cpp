@@ -1,0 +1,406 @@
+// The read and write procedures driven through the main window as an operator would, against
+// the test main unit on loopback.
+#include "app/comm_progress_dlg.h"
+#include "app/host_address_dlg.h"
+#include "app/main_menu_dlg.h"
+#include "app/password_dlg.h"
+#include "app/qt_ui.h"
+#include "app/speed_dial_app.h"
+#include "app_test_support.h"
+#include "link/device_session.h"
+#include "link/phonebook_procedures.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
+#include "support/main_unit_simulator.h"
+#include "support/ports.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace rk::apptest {
+
+int runTransferProcedureTests(int argc, char** argv);
+
+namespace {
+
+using platform::Answer;
+using testing::MainUnitSimulator;
+
+template <typename Control> Control* control(QWidget& window, const char* name) {
+    return window.findChild<Control*>(QString::fromLatin1(name));
+}
+
+// The whole of both phonebooks as the main unit sends them: memories 000..989, and 980..999 for
+// every telephone 101..200. A few hold entries; memory 950 exists only in the 990 layout.
+std::vector<testing::UnitRecord> unitBook() {
+    std::vector<testing::UnitRecord> book;
+    for (int memory = 0; memory < 990; ++memory) book.push_back({0, memory, "", "", "", 1});
+    for (int position = 101; position <= 200; ++position)
+        for (int memory = 980; memory <= 999; ++memory) book.push_back({position, memory, "", "", "", 0});
+    book[0] = {0, 0, "0312345678", text::toCp932("山田"), text::toCp932("ﾔﾏﾀﾞ"), 1};
+    book[950] = {0, 950, "0451112222", text::toCp932("横浜"), text::toCp932("ﾖｺﾊﾏ"), 2};
+    book[990 + 15] = {101, 995, "09012345678", text::toCp932("本社"), text::toCp932("ﾎﾝｼｬ"), 0};
+    return book;
+}
+
+// Acts on the modal windows of a procedure, one step per window, in order. A window no step
+// expects is left alone; after ten seconds without progress the open window is rejected, so
+// that a failing test ends instead of hanging.
+class OperatorScript {
+public:
+    using Step = std::function<bool(QWidget*)>; // true once it acted on the window
+
+    explicit OperatorScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+        sinceProgress_.start();
+        timer_.setInterval(2);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start();
+    }
+
+    bool done() const { return next_ == steps_.size(); }
+    bool stuck() const { return stuck_; }
+
+private:
+    void tick() {
+        if (done()) return timer_.stop();
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && steps_[next_](modal)) {
+            ++next_;
+            sinceProgress_.restart();
+        } else if (sinceProgress_.elapsed() > 10000) {
+            stuck_ = true;
+            timer_.stop();
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+        }
+    }
+
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    bool stuck_ = false;
+    QTimer timer_;
+    QElapsedTimer sinceProgress_;
+};
+
+// Types into a field of a window of the given class and presses OK (or Cancel); remembers what
+// the field showed when the window opened.
+template <typename Window>
+OperatorScript::Step enter(const char* field, QString text, QString* shownAtOpen = nullptr,
+                           bool cancel = false) {
+    return [=](QWidget* modal) {
+        auto* window = qobject_cast<Window*>(modal);
+        if (window == nullptr) return false;
+        auto* edit = control<QLineEdit>(*window, field);
+        if (shownAtOpen != nullptr) *shownAtOpen = edit->text();
+        QTest::keyClicks(edit, text);
+        QTest::mouseClick(control<QPushButton>(*window, cancel ? "id2" : "id1"), Qt::LeftButton);
+        return true;
+    };
+}
+
+OperatorScript::Step host(QString* shownAtOpen = nullptr, bool cancel = false) {
+    return enter<app::CHostAddressDlg>("id2550", QStringLiteral("127.0.0.1"), shownAtOpen, cancel);
+}
+
+OperatorScript::Step password(QString text = QStringLiteral("1234"), QString* shownAtOpen = nullptr,
+                              bool cancel = false) {
+    return enter<app::CPasswordDlg>("id2568", text, shownAtOpen, cancel);
+}
+
+// Notes which progress window was open each time the phonebook files were read or written (the
+// file routines show the wait cursor, on the worker thread): "C" communication, "F" file.
+class ObservingUi : public testing::RecordingUi {
+public:
+    void setWaitCursor(bool waiting) override {
+        if (waiting) {
+            std::lock_guard lock(mutex_);
+            windows_ += platform::progressWindowOpen(platform::communicationProgressTitle()) ? "C" : "";
+            windows_ += platform::progressWindowOpen(platform::fileProgressTitle()) ? "F " : " ";
+        }
+        testing::RecordingUi::setWaitCursor(waiting);
+    }
+    std::string windows() const {
+        std::lock_guard lock(mutex_);
+        return windows_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::string windows_;
+};
+
+std::string entryNumber(int position, int memory) {
+    phonebook::EntryText entry;
+    if (position == 0)
+        phonebook::loadSystemEntry(memory, entry);
+    else
+        phonebook::loadTelephoneEntry(position, memory, entry);
+    return entry.numberText();
+}
+
+} // namespace
+
+class TransferProcedureTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testing::TempDir> work_;
+    std::unique_ptr<app::CSpeedDialApp> application_;
+    std::unique_ptr<app::CMainMenuDlg> window_;
+    std::unique_ptr<MainUnitSimulator> unit_;
+    std::unique_ptr<platform::ScopedPaceScale> noPauses_;
+
+    app::CMainMenuDlg& window() { return *window_; }
+    link::DeviceSession& session() { return window_->procedures().session(); }
+
+    // A main unit for one transfer, reachable through the window's procedures.
+    void startUnit(MainUnitSimulator::Options options = {}) {
+        options.pcPort = session().listenPort();
+        options.systan = testing::systanText(unitBook(), false);
+        options.teltan = testing::teltanText(unitBook(), false);
+        unit_ = std::make_unique<MainUnitSimulator>(options);
+        QVERIFY(unit_->start());
+        window().procedures().setPort(unit_->port());
+    }
+
+    // Presses a button of the main window and lets the script play the operator. The press
+    // returns when the procedure has ended.
+    void press(const char* button, std::vector<OperatorScript::Step> steps) {
+        OperatorScript script(std::move(steps));
+        QTest::mouseClick(control<QPushButton>(window(), button), Qt::LeftButton);
+        QVERIFY(!script.stuck());
+        QVERIFY(script.done());
+        QVERIFY(window().isEnabled());
+        QVERIFY(!window().procedureRunning());
+    }
+
+    void expectBox(const platform::MessageRequest& box, const char* text, const char* caption,
+                   platform::Buttons buttons, platform::Icon icon) {
+        QCOMPARE(bytesOf(box.text), bytesOf(text::toCp932(text)));
+        QCOMPARE(bytesOf(box.caption), bytesOf(text::toCp932(caption)));
+        QCOMPARE(box.buttons, buttons);
+        QCOMPARE(box.icon, icon);
+    }
+
+    std::vector<std::string> workFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(work_->path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private slots:
+    void init() {
+        resetProgramState();
+        noPauses_ = std::make_unique<platform::ScopedPaceScale>(0);
+        work_ = std::make_unique<testing::TempDir>();
+        sharedState().startupDir = work_->str();
+        application_ = std::make_unique<app::CSpeedDialApp>();
+        window_ = std::make_unique<app::CMainMenuDlg>(*application_);
+        window_->show();
+        session().setListenAddress("127.0.0.1");
+        session().setListenPort(testing::freePort());
+        session().acceptLimitSeconds = 5;
+    }
+
+    void cleanup() {
+        if (unit_) unit_->finish(2);
+        unit_.reset();
+        window_.reset();
+        application_.reset();
+        work_.reset();
+        noPauses_.reset();
+    }
+
+    void readThroughTheWindows() {
+        ObservingUi recorder;
+        recorder.allowPlainMessages();
+        startUnit();
+        // A data-set file left by an earlier session is joined behind the new header record.
+        work_->write("dset-100.txt", std::string(190, 'h') + "\r\n" + "   *1001#\n");
+        QTest::mouseClick(control<QRadioButton>(window(), "id2570"), Qt::LeftButton); // 990メモリー
+        recorder.answer(Answer::Ok);
+        press("id1134", {host(), password()});
+
+        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
+        QCOMPARE(entryNumber(0, 0), std::string("0312345678"));
+        QCOMPARE(entryNumber(0, 950), std::string("0451112222"));
+        QCOMPARE(entryNumber(101, 995), std::string("09012345678"));
+        phonebook::EntryText entry;
+        phonebook::loadSystemEntry(950, entry);
+        QCOMPARE(bytesOf(entry.kanjiText()), bytesOf(text::toCp932("横浜"))); // the unit's column order
+        QCOMPARE(sharedState().phonebookPresent, 1);
+        QCOMPARE(session().host(), std::string("127.0.0.1"));
+
+        const std::string joined = work_->read("data-set.txt");
+        QCOMPARE(joined.size(), std::size_t{192 + 7});
+        QCOMPARE(joined.substr(190), std::string("\n\0*1001#\n", 9));
+        QVERIFY(work_->read("sys-tan.txt").size() > 192);
+        QVERIFY(work_->read("tel-tan.txt").size() > 192);
+
+        const auto boxes = recorder.boxes();
+        QCOMPARE(boxes.size(), std::size_t{2});
+        expectBox(boxes[0], "\n電話帳データの読込を開始します。\n", "電話帳データの読込確認",
+                  platform::Buttons::OkCancel, platform::Icon::Question);
+        expectBox(boxes[1], "\n電話帳データの読込が正常に終了しました。\n", "電話帳データの読込の終了",
+                  platform::Buttons::Ok, platform::Icon::Information);
+        QCOMPARE(boxes[1].owner.native, static_cast<void*>(&window()));
+        // The files were parsed while the communication window was up, and no other.
+        QCOMPARE(recorder.windows(), std::string("C C "));
+        QVERIFY(!platform::progressWindowOpen(platform::communicationProgressTitle()));
+
+        // A phonebook is now present: changing the count asks before the menu, and No keeps it.
+        QTest::mouseClick(control<QRadioButton>(window(), "id2569"), Qt::LeftButton);
+        recorder.answer(Answer::No);
+        QTest::mouseClick(control<QPushButton>(window(), "id1010"), Qt::LeftButton);
+        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
+        QCOMPARE(entryNumber(0, 950), std::string("0451112222"));
+        QVERIFY(control<QRadioButton>(window(), "id2569")->isChecked());
+    }
+
+    void writeThroughTheWindows() {
+        ObservingUi recorder;
+        recorder.allowPlainMessages();
+        startUnit();
+        auto common =
+            phonebook::EntryText::make("0120123456", text::toCp932("ｻﾎﾟｰﾄ"), text::toCp932("窓口"), '3');
+        auto mine = phonebook::EntryText::make("0311112222", text::toCp932("ｼﾞﾀｸ"), text::toCp932("自宅"));
+        QVERIFY(phonebook::storeSystemEntry(12, common));
+        QVERIFY(phonebook::storeTelephoneEntry(160, 985, mine));
+        recorder.answer(Answer::Ok);
+        press("id1135", {host(), password()});
+
+        unit_->finish(5);
+        const auto uploads = unit_->uploads();
+        QCOMPARE(uploads.size(), std::size_t{7});
+        QCOMPARE(uploads[0].first, std::string("sys-tan000.txt"));
+        QVERIFY(uploads[0].second.find("0120123456") != std::string::npos);
+        QCOMPARE(uploads[0].second, work_->read("sys-tan000.txt"));
+        QCOMPARE(uploads[4].first, std::string("tel-tan151.txt"));
+        QVERIFY(uploads[4].second.find("0311112222") != std::string::npos);
+        const std::vector<std::string> expectedFiles = {"Tov2_L",         "sys-tan.txt",    "sys-tan000.txt",
+                                                        "sys-tan500.txt", "tel-tan.txt",    "tel-tan101.txt",
+                                                        "tel-tan126.txt", "tel-tan151.txt", "tel-tan176.txt"};
+        QCOMPARE(workFiles(), expectedFiles);
+        QCOMPARE(entryNumber(0, 12), std::string("0120123456")); // the working copy is left as it was
+        QCOMPARE(sharedState().phonebookPresent, 0);
+
+        const auto boxes = recorder.boxes();
+        QCOMPARE(boxes.size(), std::size_t{2});
+        expectBox(boxes[0], "\n電話帳データの書込を開始します。\n", "電話帳データの書込確認",
+                  platform::Buttons::OkCancel, platform::Icon::Question);
+        expectBox(boxes[1], "\n電話帳データの書込が正常に終了しました。\n", "電話帳データの書込の終了",
+                  platform::Buttons::Ok, platform::Icon::Information);
+        // Both files were written under the file window, before the communication window opened.
+        QCOMPARE(recorder.windows(), std::string("F F "));
+    }
+
+    void cancelAtAnyStepChangesNothing() {
+        testing::RecordingUi recorder;
+        const auto seeded = phonebook::EntryText::make("0312345678", "", "");
+        auto entry = seeded;
+        QVERIFY(phonebook::storeSystemEntry(3, entry));
+        const auto before = image::dataImage().workingCopy;
+        QTest::mouseClick(control<QRadioButton>(window(), "id2570"), Qt::LeftButton);
+
+        QString hostAtOpen[3], passwordAtOpen[2];
+        press("id1134", {enter<app::CHostAddressDlg>("id2550", QStringLiteral("pbx"), &hostAtOpen[0], true)});
+        press("id1135", {host(&hostAtOpen[1]), password(QStringLiteral("12"), &passwordAtOpen[0], true)});
+        recorder.answer(Answer::Cancel);
+        press("id1134", {host(&hostAtOpen[2]), password(QStringLiteral("1234"), &passwordAtOpen[1])});
+
+        for (const QString& shown : hostAtOpen) QCOMPARE(shown, QString());
+        for (const QString& shown : passwordAtOpen) QCOMPARE(shown, QString());
+        QCOMPARE(recorder.boxes().size(), std::size_t{1}); // the confirmation, answered Cancel
+        QVERIFY(recorder.unexpectedPrompts().empty());
+        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{1});
+        QVERIFY(std::memcmp(&before, &image::dataImage().workingCopy, sizeof before) == 0);
+        QCOMPARE(sharedState().phonebookPresent, 0);
+        QVERIFY(workFiles().empty());
+    }
+
+    void wrongPasswordIsReportedBeforeTheCommunicationError() {
+        testing::RecordingUi recorder;
+        recorder.allowPlainMessages();
+        MainUnitSimulator::Options options;
+        options.password = "4321";
+        startUnit(options);
+        QTest::mouseClick(control<QRadioButton>(window(), "id2570"), Qt::LeftButton);
+        recorder.answer(Answer::Ok);
+        press("id1134", {host(), password()});
+
+        const auto boxes = recorder.boxes();
+        QCOMPARE(boxes.size(), std::size_t{3});
+        QCOMPARE(bytesOf(boxes[1].text), bytesOf(text::toCp932("パスワードエラーです。")));
+        QVERIFY(boxes[1].owner.native != nullptr && boxes[1].owner.native != &window());
+        expectBox(boxes[2], "\n通信エラーが発生しました。\n", "エラー", platform::Buttons::Ok,
+                  platform::Icon::Exclamation);
+        QCOMPARE(boxes[2].owner.native, static_cast<void*>(&window()));
+        // Only the memory count has changed.
+        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
+        QCOMPARE(sharedState().phonebookPresent, 0);
+        QVERIFY(!std::filesystem::exists(work_->path() / "sys-tan.txt"));
+    }
+
+    void linkMessageIsOwnedByTheProgressWindowOnTheGuiThread() {
+        app::QtUi ui;
+        platform::setUi(&ui);
+        MainUnitSimulator::Options wrongModel;
+        wrongModel.deviceType = "Rk/M";
+        startUnit(wrongModel);
+
+        struct Seen {
+            QString text;
+            QString ownerTitle;
+            bool ownerIsProgress = false;
+            bool mainEnabled = true;
+            bool secondProcedureOpened = false;
+        };
+        std::vector<Seen> seen;
+        const auto answerBox = [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) return false;
+            Seen now{box->text(), box->parentWidget() ? box->parentWidget()->windowTitle() : QString()};
+            now.ownerIsProgress = qobject_cast<app::CCommProgressDlg*>(box->parentWidget()) != nullptr;
+            now.mainEnabled = window().isEnabled();
+            // A read requested while the transfer runs must not start.
+            QMetaObject::invokeMethod(&window(), "onReadPhonebook", Qt::DirectConnection);
+            now.secondProcedureOpened = QApplication::activeModalWidget() != box;
+            seen.push_back(now);
+            QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+            return true;
+        };
+        press("id1134", {host(), password(), answerBox, answerBox, answerBox});
+        platform::setUi(nullptr);
+
+        QCOMPARE(seen.size(), std::size_t{3});
+        QCOMPARE(seen[0].text, QStringLiteral(u"\n電話帳データの読込を開始します。\n"));
+        QCOMPARE(seen[1].text, QStringLiteral(u"主装置種別エラー発生"));
+        QVERIFY(seen[1].ownerIsProgress);
+        QCOMPARE(seen[1].ownerTitle, QStringLiteral(u"データ通信実行中"));
+        QVERIFY(!seen[1].mainEnabled);
+        QCOMPARE(seen[2].text, QStringLiteral(u"\n通信エラーが発生しました。\n"));
+        QCOMPARE(seen[2].ownerTitle, window().windowTitle());
+        QVERIFY(seen[2].mainEnabled);
+        for (const Seen& box : seen) QVERIFY(!box.secondProcedureOpened);
+    }
+};
+
+int runTransferProcedureTests(int argc, char** argv) {
+    TransferProcedureTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+} // namespace rk::apptest
+
+#include "transfer_procedure_test.moc"
