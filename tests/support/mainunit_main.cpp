@@ -17,14 +17,16 @@ volatile std::sig_atomic_t stopRequested = 0;
 
 void usage() {
     std::fprintf(stderr,
-                 "Usage: rkdial-mainunit [--port N] [--pc-port N] [--password PPPP] [--fw VERSION]\n"
+                 "Usage: rkdial-mainunit [--port N] [--pc-port N] [--address A] [--pc-address A]\n"
+                 "                       [--password PPPP] [--fw VERSION]\n"
                  "                       [--model TEXT] [--memory 600|990] [--store DIR] [--once]\n"
                  "\n"
-                 "A stand-in main unit on 127.0.0.1 for trying rkdial without an exchange. It answers\n"
-                 "the log-in on --port (default 9100), connects back to the PC on --pc-port (default\n"
-                 "9000), hands out a small sample phonebook on a read, and stores the pages of a write\n"
-                 "in --store (default ./mainunit-store). --fw 1.00 uses the older separators;\n"
-                 "--memory is the unit's common phonebook size (default 600).\n");
+                 "A stand-in main unit for trying rkdial without an exchange. It answers the log-in on\n"
+                 "--address (default 127.0.0.1) port --port (default 9100), connects back to the PC at\n"
+                 "--pc-address (default 127.0.0.1) port --pc-port (default 9000), hands out a sample\n"
+                 "phonebook on a read, and stores the pages of a write in --store (default\n"
+                 "./mainunit-store). --fw 1.00 uses the older separators; --memory is the unit's\n"
+                 "common phonebook size (default 600).\n");
 }
 
 // A complete book, as a real unit sends it: every memory of the common phonebook and all 2,000
@@ -62,6 +64,8 @@ int main(int argc, char** argv) {
         };
         if (argument == "--port") options.port = std::atoi(value().c_str());
         else if (argument == "--pc-port") options.pcPort = std::atoi(value().c_str());
+        else if (argument == "--address") options.listenAddress = value();
+        else if (argument == "--pc-address") options.pcAddress = value();
         else if (argument == "--password") options.password = value();
         else if (argument == "--fw") options.firmwareVersion = value();
         else if (argument == "--model") options.deviceType = value();
@@ -79,8 +83,9 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, [](int) { stopRequested = 1; });
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
 
-    std::fprintf(stderr, "rkdial-mainunit: model %s, firmware %s, password %s, listening on 127.0.0.1:%d\n",
-                 options.deviceType.c_str(), options.firmwareVersion.c_str(), options.password.c_str(), options.port);
+    std::fprintf(stderr, "rkdial-mainunit: model %s, firmware %s, password %s, listening on %s:%d\n",
+                 options.deviceType.c_str(), options.firmwareVersion.c_str(), options.password.c_str(),
+                 options.listenAddress.c_str(), options.port);
     while (stopRequested == 0) {
         rk::testing::MainUnitSimulator unit(options);
         if (!unit.start()) {
