@@ -2,6 +2,7 @@
 // host and password come from options, the confirmation is answered yes, messages go to stderr,
 // and the communication progress is drawn as a bar on a terminal (plain lines otherwise).
 #include "cli/commands.h"
+#include "cli/file_steps.h"
 
 #include "image/data_image.h"
 #include "image/shared_state.h"
@@ -9,18 +10,15 @@
 #include "link/phonebook_procedures.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
-#include "phonebook/save_file.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
 #include "platform/progress_steps.h"
-#include "platform/system_facts.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -188,58 +186,6 @@ private:
     TerminalProgress& bar_;
 };
 
-void showFileBox(const char* text, const char* caption) {
-    platform::ui().messageBox({kOwner, text::toCp932(text), text::toCp932(caption), platform::Buttons::Ok,
-                               platform::Icon::Exclamation});
-}
-
-// The file selection window's load: its checks, the load, the backup copy. False after a message.
-bool loadSaveFile(const std::string& path, int kind) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        showFileBox(" ファイルが見つかりません。再度ファイルを選択して下さい。", "ファイルの確認");
-        return false;
-    }
-    const int probe = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (probe < 0) {
-        showFileBox("ファイルが読み込めません。\n\n他のアプリケーションで使用していないか、確認して下さい。",
-                    "オープンエラー");
-        return false;
-    }
-    ::close(probe);
-    sharedState().phonebookFileKind = kind;
-    phonebook::phonebookFileSettings().unitOrderFlag = 0;
-    const int result = phonebook::loadPhonebookFile(path, kind);
-    phonebook::commitBackup();
-    if (result == phonebook::kFileDone) {
-        sharedState().phonebookPresent = 1;
-        return true;
-    }
-    platform::showError(kOwner, text::toCp932(result == phonebook::kFileNotOpenable
-                                                  ? "\nファイルがありません。\n"
-                                                  : "\nファイルデータ取得エラー発生\n"));
-    return false;
-}
-
-// The file selection window's save: the free-space check and the save. False after a message.
-bool saveSaveFile(const std::string& path, int kind) {
-    const bool wide = image::dataImage().memoryMode == 2;
-    const int memoryCount = kind == phonebook::kMyPhonebookFile ? (wide ? 10 : 20) : (wide ? 990 : 600);
-    std::error_code error;
-    const std::filesystem::path directory = std::filesystem::absolute(path, error).parent_path();
-    const std::optional<std::uintmax_t> freeBytes = platform::freeDiskSpace(directory);
-    if (freeBytes && *freeBytes < phonebook::saveSpaceEstimate(kind, memoryCount)) {
-        platform::showError(kOwner, text::toCp932("\n空き容量が不足しています。\n"));
-        return false;
-    }
-    sharedState().phonebookFileKind = kind;
-    phonebook::phonebookFileSettings().unitOrderFlag = 0;
-    if (phonebook::savePhonebookFile(path, kind) != phonebook::kFileDone) {
-        platform::showError(kOwner, text::toCp932("\nファイルデータ保存エラー発生\n"));
-        return false;
-    }
-    return true;
-}
 
 // What the host and password windows would let through; the host is then handed to the session.
 // The work directory takes the place of the directory the program starts in.
@@ -329,18 +275,18 @@ int run(std::span<const std::string> arguments, bool read) {
                                  "電話帳データの読込の終了") != 0)
             return 1;
         if (!options->commonFile.empty() &&
-            !saveSaveFile(options->commonFile, phonebook::kCommonPhonebookFile))
+            !saveOperatorFile(options->commonFile, phonebook::kCommonPhonebookFile))
             return 1;
-        if (!options->myFile.empty() && !saveSaveFile(options->myFile, phonebook::kMyPhonebookFile)) return 1;
+        if (!options->myFile.empty() && !saveOperatorFile(options->myFile, phonebook::kMyPhonebookFile)) return 1;
         return 0;
     }
 
     // As the edit entry would before the file window: with nothing loaded yet, the count is
     // switched without a question.
     link::PhonebookProcedures::applyMemorySelection(options->memorySelection);
-    if (!options->commonFile.empty() && !loadSaveFile(options->commonFile, phonebook::kCommonPhonebookFile))
+    if (!options->commonFile.empty() && !loadOperatorFile(options->commonFile, phonebook::kCommonPhonebookFile))
         return 1;
-    if (!options->myFile.empty() && !loadSaveFile(options->myFile, phonebook::kMyPhonebookFile)) return 1;
+    if (!options->myFile.empty() && !loadOperatorFile(options->myFile, phonebook::kMyPhonebookFile)) return 1;
     if (!confirm("\n電話帳データの書込を開始します。\n", "電話帳データの書込確認")) return 1;
     link::PhonebookProcedures::applyMemorySelection(options->memorySelection);
     procedures.prepareWrite(options->password);
