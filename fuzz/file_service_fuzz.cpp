@@ -17,7 +17,8 @@ namespace {
 
 const std::filesystem::path& workDirectory() {
     static const std::filesystem::path path = [] {
-        auto directory = std::filesystem::temp_directory_path() / ("rkdial-fuzz-service-" + std::to_string(::getpid()));
+        auto directory =
+            std::filesystem::temp_directory_path() / ("rkdial-fuzz-service-" + std::to_string(::getpid()));
         std::filesystem::create_directories(directory);
         for (const char* name : {"sys-tan000.txt", "dset-600.txt", "dset-600-1.txt", "nandemo.txt"})
             std::ofstream(directory / name) << "<root>\n</root>\n";

@@ -9,21 +9,21 @@ namespace rk::cli {
 namespace {
 
 void printUsage(std::FILE* stream) {
-    std::fprintf(stream,
-                 "Usage: rkdial-cli COMMAND [OPTIONS]\n"
-                 "\n"
-                 "Maintains the speed-dial phonebooks of the Rk/L main unit without windows.\n"
-                 "Messages are the program's own, shown in UTF-8 on stderr. The exit status is 0\n"
-                 "on success and 1 on failure.\n"
-                 "\n"
-                 "Commands:\n");
+    std::fprintf(stream, "Usage: rkdial-cli COMMAND [OPTIONS]\n"
+                         "\n"
+                         "Maintains the speed-dial phonebooks of the Rk/L main unit without windows.\n"
+                         "Messages are the program's own, shown in UTF-8 on stderr. The exit status is 0\n"
+                         "on success and 1 on failure.\n"
+                         "\n"
+                         "Commands:\n");
     for (const Command& command : commands()) {
         std::string line = std::string(command.name);
         if (!command.usage.empty()) line += " " + std::string(command.usage);
         std::fprintf(stream, "  %-34s %.*s\n", line.c_str(), static_cast<int>(command.summary.size()),
                      command.summary.data());
     }
-    std::fprintf(stream, "\nOptions:\n  --help     show this text\n  --version  show the program's version\n");
+    std::fprintf(stream,
+                 "\nOptions:\n  --help     show this text\n  --version  show the program's version\n");
 }
 
 int runHelp(std::span<const std::string>) {
@@ -41,7 +41,8 @@ constexpr std::array kCommands = {
     Command{"version", "", "show the program's version", runVersion},
     Command{"convert", "--kind common|my --memory 600|990 --in FILE... --out FILE",
             "load phonebook files in order and save the result", runConvert},
-    Command{"exec", "[--memory 600|990] COMMAND...", "run data-set command strings, print each display", runExec},
+    Command{"exec", "[--memory 600|990] COMMAND...", "run data-set command strings, print each display",
+            runExec},
     Command{"dataset", "--group N --dir DIR", "write the data-set files of group N (0..9)", runDataset},
     Command{"read", "--host H --password P --dir D [...]",
             "read both phonebooks from the main unit into D (read --help; --port, --listen-port and "
@@ -55,7 +56,9 @@ constexpr std::array kCommands = {
 
 } // namespace
 
-std::span<const Command> commands() { return kCommands; }
+std::span<const Command> commands() {
+    return kCommands;
+}
 
 int runCli(std::span<const std::string> arguments) {
     if (arguments.empty()) {

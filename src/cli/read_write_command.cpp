@@ -186,7 +186,6 @@ private:
     TerminalProgress& bar_;
 };
 
-
 // What the host and password windows would let through; the host is then handed to the session.
 // The work directory takes the place of the directory the program starts in.
 bool prepareTransfer(const TransferOptions& options, link::PhonebookProcedures& procedures) {
@@ -277,14 +276,16 @@ int run(std::span<const std::string> arguments, bool read) {
         if (!options->commonFile.empty() &&
             !saveOperatorFile(options->commonFile, phonebook::kCommonPhonebookFile))
             return 1;
-        if (!options->myFile.empty() && !saveOperatorFile(options->myFile, phonebook::kMyPhonebookFile)) return 1;
+        if (!options->myFile.empty() && !saveOperatorFile(options->myFile, phonebook::kMyPhonebookFile))
+            return 1;
         return 0;
     }
 
     // As the edit entry would before the file window: with nothing loaded yet, the count is
     // switched without a question.
     link::PhonebookProcedures::applyMemorySelection(options->memorySelection);
-    if (!options->commonFile.empty() && !loadOperatorFile(options->commonFile, phonebook::kCommonPhonebookFile))
+    if (!options->commonFile.empty() &&
+        !loadOperatorFile(options->commonFile, phonebook::kCommonPhonebookFile))
         return 1;
     if (!options->myFile.empty() && !loadOperatorFile(options->myFile, phonebook::kMyPhonebookFile)) return 1;
     if (!confirm("\n電話帳データの書込を開始します。\n", "電話帳データの書込確認")) return 1;

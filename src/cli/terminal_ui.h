@@ -10,7 +10,8 @@ namespace rk::cli {
 
 class TerminalUi : public platform::Ui {
 public:
-    explicit TerminalUi(std::FILE* stream = stderr, bool answerYes = true) : stream_(stream), answerYes_(answerYes) {}
+    explicit TerminalUi(std::FILE* stream = stderr, bool answerYes = true)
+        : stream_(stream), answerYes_(answerYes) {}
 
     platform::Answer messageBox(const platform::MessageRequest& request) override;
     void errorNotice(const std::string& text) override;

@@ -39,7 +39,9 @@ void initialiseArea(DataImage& image, int area) {
 }
 
 // The areas the first defaults writer does not reach.
-void writeRemainingDefaults(DataImage& image) { image.system.blockArea.fill(kNotSet); }
+void writeRemainingDefaults(DataImage& image) {
+    image.system.blockArea.fill(kNotSet);
+}
 
 // Runs after the follow-up flag is raised: the two-byte fields of the group records.
 void followUpInitialise(DataImage& image) {
@@ -50,7 +52,9 @@ void followUpInitialise(DataImage& image) {
 }
 
 // A pending request to re-initialise the small tables.
-void pendingInitialise(DataImage& image) { initialiseArea(image, 2); }
+void pendingInitialise(DataImage& image) {
+    initialiseArea(image, 2);
+}
 
 // Every memory of the largest common phonebook is checked once, which leaves fresh free-entry
 // statistics behind.
@@ -67,7 +71,9 @@ void initialiseEntries(DataImage& image) {
     image.freeEntries = stats;
 }
 
-void blank(auto& field) { std::fill(field.begin(), field.end(), ' '); }
+void blank(auto& field) {
+    std::fill(field.begin(), field.end(), ' ');
+}
 
 } // namespace
 

@@ -42,40 +42,40 @@ struct SystemData {
     std::array<std::uint8_t, 108> table108;
     std::array<std::uint8_t, 12> table12;
     std::array<std::uint8_t, 10> table10;
-    std::array<std::uint8_t, 1408> blockArea;          // filled as a whole
+    std::array<std::uint8_t, 1408> blockArea; // filled as a whole
     std::array<std::array<std::uint16_t, 217>, 2> wordTables;
     std::array<std::array<std::uint8_t, 27>, 2> table27;
-    std::array<std::uint8_t, 1024> singleBytes;         // single-byte settings and flags
-    std::array<std::uint16_t, 64> singleWords;          // 16-bit settings
-    std::array<std::uint8_t, 28672> slotArea;           // two-address tables (station × slot)
-    std::array<std::uint8_t, 300> entryTable;           // the numbered table watched by changeFlags
-    std::array<std::uint8_t, 256> smallTables;          // short addressed tables of the command table
+    std::array<std::uint8_t, 1024> singleBytes; // single-byte settings and flags
+    std::array<std::uint16_t, 64> singleWords;  // 16-bit settings
+    std::array<std::uint8_t, 28672> slotArea;   // two-address tables (station × slot)
+    std::array<std::uint8_t, 300> entryTable;   // the numbered table watched by changeFlags
+    std::array<std::uint8_t, 256> smallTables;  // short addressed tables of the command table
 };
 
 // Indexes into SystemData::singleBytes / singleWords of the settings that start-up itself sets.
 namespace setting {
-constexpr std::size_t kByte127 = 0;        // set to 127 at start-up
-constexpr std::size_t kStartupFlags = 1;   // bit 5 set, bit 4 cleared at start-up
-constexpr std::size_t kCharacterZero = 2;  // the character "0" at start-up
-constexpr std::size_t kFollowUpFlag = 3;   // set to 1, then its initialiser runs
-constexpr std::size_t kPendingInit = 4;    // non-zero: run its initialiser and clear it
-constexpr std::size_t kModeFlags = 5;      // two low bits request area initialisers
-constexpr std::size_t kWord8080 = 0;       // 16-bit setting set to 8080
+constexpr std::size_t kByte127 = 0;       // set to 127 at start-up
+constexpr std::size_t kStartupFlags = 1;  // bit 5 set, bit 4 cleared at start-up
+constexpr std::size_t kCharacterZero = 2; // the character "0" at start-up
+constexpr std::size_t kFollowUpFlag = 3;  // set to 1, then its initialiser runs
+constexpr std::size_t kPendingInit = 4;   // non-zero: run its initialiser and clear it
+constexpr std::size_t kModeFlags = 5;     // two low bits request area initialisers
+constexpr std::size_t kWord8080 = 0;      // 16-bit setting set to 8080
 
 // Settings of the command table's handlers (see image/command_table.cpp for the items).
-constexpr std::size_t kSwitchTable = 64;        // 128 bytes reached through the switch pointer table
+constexpr std::size_t kSwitchTable = 64; // 128 bytes reached through the switch pointer table
 constexpr std::size_t kSwitchTableSize = 128;
-constexpr std::size_t kFixedSwitches = 192;     // 32 bytes, one per fixed switch variant
+constexpr std::size_t kFixedSwitches = 192; // 32 bytes, one per fixed switch variant
 constexpr std::size_t kFixedSwitchCount = 32;
-constexpr std::size_t kTwoDigitVariant1 = 224;  // byte settings of the two-digit pair
+constexpr std::size_t kTwoDigitVariant1 = 224; // byte settings of the two-digit pair
 constexpr std::size_t kTwoDigitVariant3 = 225;
 constexpr std::size_t kTwoDigitVariant5 = 226;
-constexpr std::size_t kSwitchMarker = 227;      // 255 after a switch of variant 26 was set
-constexpr std::size_t kSwitchChanged = 228;     // 255 after a switch of variant 9 or 22 was stored
-constexpr std::size_t kChangeNotice = 229;      // 7 after a switch of variant 11 was stored
-constexpr std::size_t kSettingArea = 256;       // 512 bytes of unaddressed values, placed by the table
+constexpr std::size_t kSwitchMarker = 227;  // 255 after a switch of variant 26 was set
+constexpr std::size_t kSwitchChanged = 228; // 255 after a switch of variant 9 or 22 was stored
+constexpr std::size_t kChangeNotice = 229;  // 7 after a switch of variant 11 was stored
+constexpr std::size_t kSettingArea = 256;   // 512 bytes of unaddressed values, placed by the table
 constexpr std::size_t kSettingAreaSize = 512;
-constexpr std::size_t kTwoDigitWord = 1;        // 16-bit setting of the two-digit pair (value × 120)
+constexpr std::size_t kTwoDigitWord = 1; // 16-bit setting of the two-digit pair (value × 120)
 } // namespace setting
 
 struct DataImage {

@@ -6,10 +6,10 @@
 namespace rk {
 
 struct SharedState {
-    int dupCheckEnabled = 0;    // 1: the same telephone number may not be registered twice
-    int phonebookPresent = 0;   // set once a phonebook was read, loaded or edited
-    int phonebookFileKind = 0;  // 1 common phonebook, 2 my phonebook (file dialogs)
-    std::string startupDir;     // work directory: the current directory at start-up
+    int dupCheckEnabled = 0;   // 1: the same telephone number may not be registered twice
+    int phonebookPresent = 0;  // set once a phonebook was read, loaded or edited
+    int phonebookFileKind = 0; // 1 common phonebook, 2 my phonebook (file dialogs)
+    std::string startupDir;    // work directory: the current directory at start-up
 };
 
 SharedState& sharedState();

@@ -58,14 +58,15 @@ constexpr Layout layoutOf(std::uint8_t memoryMode) {
 }
 
 struct LayoutGeometry {
-    int systemMemories;     // memories of the common phonebook in use
-    int systemSlots;        // room reserved for it in the area
+    int systemMemories;       // memories of the common phonebook in use
+    int systemSlots;          // room reserved for it in the area
     int firstTelephoneMemory; // 980 or 990
     int memoriesPerTelephone; // 20 or 10
 };
 
 constexpr LayoutGeometry geometryOf(Layout layout) {
-    return layout == Layout::Memories990 ? LayoutGeometry{990, 1000, 990, 10} : LayoutGeometry{600, 600, 980, 20};
+    return layout == Layout::Memories990 ? LayoutGeometry{990, 1000, 990, 10}
+                                         : LayoutGeometry{600, 600, 980, 20};
 }
 
 } // namespace rk::image

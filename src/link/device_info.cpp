@@ -16,23 +16,32 @@ struct ListRow {
 
 // Tried in order; a key that begins another key comes after it.
 constexpr std::array<ListRow, 51> kListRows = {{
-    {"DATA-SET", "data-set.txt"},       {"SYS-TAN000", "sys-tan000.txt"},   {"SYS-TAN500", "sys-tan500.txt"},
-    {"SYS-TAN", "sys-tan.txt"},         {"TEL-TAN101", "tel-tan101.txt"},   {"TEL-TAN126", "tel-tan126.txt"},
-    {"TEL-TAN151", "tel-tan151.txt"},   {"TEL-TAN176", "tel-tan176.txt"},   {"TEL-TAN", "tel-tan.txt"},
-    {"ONE-TOUCH101", "one-touch101.txt"}, {"ONE-TOUCH153", "one-touch153.txt"}, {"ONE-TOUCH", "one-touch.txt"},
-    {"NANDEMO101", "nandemo101.txt"},   {"NANDEMO117", "nandemo117.txt"},   {"NANDEMO133", "nandemo133.txt"},
-    {"NANDEMO153", "nandemo153.txt"},   {"NANDEMO165", "nandemo165.txt"},   {"NANDEMO181", "nandemo181.txt"},
-    {"NANDEMO", "nandemo.txt"},         {"DSET-000", "dset-000.txt"},       {"DSET-180-1", "dset-180-1.txt"},
-    {"DSET-180-2", "dset-180-2.txt"},   {"DSET-181", "dset-181.txt"},       {"DSET-100", "dset-100.txt"},
-    {"DSET-200", "dset-200.txt"},       {"DSET-310-1", "dset-310-1.txt"},   {"DSET-310-2", "dset-310-2.txt"},
-    {"DSET-311-1", "dset-311-1.txt"},   {"DSET-311-2", "dset-311-2.txt"},   {"DSET-312-1", "dset-312-1.txt"},
-    {"DSET-312-2", "dset-312-2.txt"},   {"DSET-312-3", "dset-312-3.txt"},   {"DSET-312-4", "dset-312-4.txt"},
-    {"DSET-313-1", "dset-313-1.txt"},   {"DSET-313-2", "dset-313-2.txt"},   {"DSET-313-3", "dset-313-3.txt"},
-    {"DSET-313-4", "dset-313-4.txt"},   {"DSET-314", "dset-314.txt"},       {"DSET-366-1", "dset-366-1.txt"},
-    {"DSET-366-2", "dset-366-2.txt"},   {"DSET-366-3", "dset-366-3.txt"},   {"DSET-366-4", "dset-366-4.txt"},
-    {"DSET-300", "dset-300.txt"},       {"DSET-400", "dset-400.txt"},       {"DSET-500", "dset-500.txt"},
-    {"DSET-600", "dset-600.txt"},       {"DSET-700", "dset-700.txt"},       {"DSET-800", "dset-800.txt"},
-    {"DSET-9100", "dset-9100.txt"},     {"DSET-9300", "dset-9300.txt"},     {"DSET-9000", "dset-9000.txt"},
+    {"DATA-SET", "data-set.txt"},         {"SYS-TAN000", "sys-tan000.txt"},
+    {"SYS-TAN500", "sys-tan500.txt"},     {"SYS-TAN", "sys-tan.txt"},
+    {"TEL-TAN101", "tel-tan101.txt"},     {"TEL-TAN126", "tel-tan126.txt"},
+    {"TEL-TAN151", "tel-tan151.txt"},     {"TEL-TAN176", "tel-tan176.txt"},
+    {"TEL-TAN", "tel-tan.txt"},           {"ONE-TOUCH101", "one-touch101.txt"},
+    {"ONE-TOUCH153", "one-touch153.txt"}, {"ONE-TOUCH", "one-touch.txt"},
+    {"NANDEMO101", "nandemo101.txt"},     {"NANDEMO117", "nandemo117.txt"},
+    {"NANDEMO133", "nandemo133.txt"},     {"NANDEMO153", "nandemo153.txt"},
+    {"NANDEMO165", "nandemo165.txt"},     {"NANDEMO181", "nandemo181.txt"},
+    {"NANDEMO", "nandemo.txt"},           {"DSET-000", "dset-000.txt"},
+    {"DSET-180-1", "dset-180-1.txt"},     {"DSET-180-2", "dset-180-2.txt"},
+    {"DSET-181", "dset-181.txt"},         {"DSET-100", "dset-100.txt"},
+    {"DSET-200", "dset-200.txt"},         {"DSET-310-1", "dset-310-1.txt"},
+    {"DSET-310-2", "dset-310-2.txt"},     {"DSET-311-1", "dset-311-1.txt"},
+    {"DSET-311-2", "dset-311-2.txt"},     {"DSET-312-1", "dset-312-1.txt"},
+    {"DSET-312-2", "dset-312-2.txt"},     {"DSET-312-3", "dset-312-3.txt"},
+    {"DSET-312-4", "dset-312-4.txt"},     {"DSET-313-1", "dset-313-1.txt"},
+    {"DSET-313-2", "dset-313-2.txt"},     {"DSET-313-3", "dset-313-3.txt"},
+    {"DSET-313-4", "dset-313-4.txt"},     {"DSET-314", "dset-314.txt"},
+    {"DSET-366-1", "dset-366-1.txt"},     {"DSET-366-2", "dset-366-2.txt"},
+    {"DSET-366-3", "dset-366-3.txt"},     {"DSET-366-4", "dset-366-4.txt"},
+    {"DSET-300", "dset-300.txt"},         {"DSET-400", "dset-400.txt"},
+    {"DSET-500", "dset-500.txt"},         {"DSET-600", "dset-600.txt"},
+    {"DSET-700", "dset-700.txt"},         {"DSET-800", "dset-800.txt"},
+    {"DSET-9100", "dset-9100.txt"},       {"DSET-9300", "dset-9300.txt"},
+    {"DSET-9000", "dset-9000.txt"},
 }};
 
 std::string upper(std::string_view text) {
@@ -60,7 +69,8 @@ std::optional<std::string> firstElementText(const pugi::xml_document& document, 
 std::optional<DeviceInfo> parseConnectionInfo(std::string_view xml) {
     pugi::xml_document document;
     // The main unit's texts are Shift-JIS; taking the bytes as they are keeps them exact.
-    const auto result = document.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8);
+    const auto result =
+        document.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!result) return std::nullopt;
     DeviceInfo info;
     info.firmwareVersion = firstElementText(document, "fw_ver");

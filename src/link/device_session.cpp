@@ -42,7 +42,9 @@ void DeviceSession::SetHost(const std::string& host, int port) {
     port_ = port;
 }
 
-void DeviceSession::SetPassword(const std::string& password) { operatorPassword_ = password; }
+void DeviceSession::SetPassword(const std::string& password) {
+    operatorPassword_ = password;
+}
 
 void DeviceSession::SetWorkDirectory(const std::string& directory) {
     workDirectory_ = directory;
@@ -54,9 +56,13 @@ platform::Owner DeviceSession::messageOwner() const {
     return {progressWindow_, progressWindow_ != nullptr ? "communication progress" : ""};
 }
 
-void DeviceSession::warn(const char* utf8Text) const { platform::showError(messageOwner(), text::toCp932(utf8Text)); }
+void DeviceSession::warn(const char* utf8Text) const {
+    platform::showError(messageOwner(), text::toCp932(utf8Text));
+}
 
-std::string DeviceSession::temporaryFolder() const { return workDirectory_ + "/" + kTemporaryFolder; }
+std::string DeviceSession::temporaryFolder() const {
+    return workDirectory_ + "/" + kTemporaryFolder;
+}
 
 std::string DeviceSession::MakeTempFileName() {
     const std::string folder = temporaryFolder();
@@ -120,7 +126,8 @@ int DeviceSession::ListenDevice() {
     return 1;
 }
 
-int DeviceSession::readResponseHead(TcpSocket& connection, int statusLimit, int headerLimit, bool timeoutMessage) {
+int DeviceSession::readResponseHead(TcpSocket& connection, int statusLimit, int headerLimit,
+                                    bool timeoutMessage) {
     std::string line;
     int limit = statusLimit;
     if (connection.ReadLineTimed(line, kLineSize, limit) <= 0) {
@@ -179,7 +186,8 @@ int DeviceSession::FetchDeviceInfo() {
     bool received = true;
     if (record_->contentLength >= 0) {
         while (static_cast<int>(body.size()) < record_->contentLength) {
-            if (client_->ReceiveTimed(body, record_->contentLength - static_cast<int>(body.size()), 10) <= 0) {
+            if (client_->ReceiveTimed(body, record_->contentLength - static_cast<int>(body.size()), 10) <=
+                0) {
                 received = false;
                 break;
             }
@@ -218,7 +226,8 @@ int DeviceSession::FetchDeviceInfo() {
         firmwareVersion_ = *info->firmwareVersion;
         const auto same = [](std::string_view a, std::string_view b) {
             return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-                       return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+                       return std::tolower(static_cast<unsigned char>(x)) ==
+                              std::tolower(static_cast<unsigned char>(y));
                    });
         };
         fwIs100_ = same(firmwareVersion_, "1.00") ? 1 : 0;
@@ -326,9 +335,13 @@ int DeviceSession::RunTransfer(int direction) {
 
 // ---- HTTP operations over the session's fields ----
 
-int DeviceSession::ParseStatusLine(const std::string& line) { return parseStatusLine(line, lastStatusCode_); }
+int DeviceSession::ParseStatusLine(const std::string& line) {
+    return parseStatusLine(line, lastStatusCode_);
+}
 
-int DeviceSession::StatusClass() const { return statusClass(lastStatusCode_); }
+int DeviceSession::StatusClass() const {
+    return statusClass(lastStatusCode_);
+}
 
 int DeviceSession::ParseRequestLine(const std::string& line) {
     return parseRequestLine(line, requestMethod_, requestPath_);

@@ -27,15 +27,15 @@ constexpr std::string_view kFileListName = "file_list.xml";
 
 // Every name the main unit may fetch besides the file list.
 constexpr std::array<std::string_view, 46> kServableNames = {
-    "data-set.txt",     "dset-000.txt",     "dset-100.txt",     "dset-180-1.txt",   "dset-180-2.txt",
-    "dset-181.txt",     "dset-300.txt",     "dset-310-1.txt",   "dset-310-2.txt",   "dset-311-1.txt",
-    "dset-311-2.txt",   "dset-312-1.txt",   "dset-312-2.txt",   "dset-312-3.txt",   "dset-312-4.txt",
-    "dset-313-1.txt",   "dset-313-2.txt",   "dset-313-3.txt",   "dset-313-4.txt",   "dset-314.txt",
-    "dset-366-1.txt",   "dset-366-2.txt",   "dset-366-3.txt",   "dset-366-4.txt",   "dset-500.txt",
-    "dset-600.txt",     "dset-700.txt",     "dset-800.txt",     "dset-9000.txt",    "dset-9100.txt",
-    "dset-9300.txt",    "sys-tan000.txt",   "sys-tan500.txt",   "tel-tan101.txt",   "tel-tan126.txt",
-    "tel-tan151.txt",   "tel-tan176.txt",   "one-touch101.txt", "one-touch153.txt", "nandemo.txt",
-    "nandemo101.txt",   "nandemo117.txt",   "nandemo133.txt",   "nandemo153.txt",   "nandemo165.txt",
+    "data-set.txt",   "dset-000.txt",   "dset-100.txt",     "dset-180-1.txt",   "dset-180-2.txt",
+    "dset-181.txt",   "dset-300.txt",   "dset-310-1.txt",   "dset-310-2.txt",   "dset-311-1.txt",
+    "dset-311-2.txt", "dset-312-1.txt", "dset-312-2.txt",   "dset-312-3.txt",   "dset-312-4.txt",
+    "dset-313-1.txt", "dset-313-2.txt", "dset-313-3.txt",   "dset-313-4.txt",   "dset-314.txt",
+    "dset-366-1.txt", "dset-366-2.txt", "dset-366-3.txt",   "dset-366-4.txt",   "dset-500.txt",
+    "dset-600.txt",   "dset-700.txt",   "dset-800.txt",     "dset-9000.txt",    "dset-9100.txt",
+    "dset-9300.txt",  "sys-tan000.txt", "sys-tan500.txt",   "tel-tan101.txt",   "tel-tan126.txt",
+    "tel-tan151.txt", "tel-tan176.txt", "one-touch101.txt", "one-touch153.txt", "nandemo.txt",
+    "nandemo101.txt", "nandemo117.txt", "nandemo133.txt",   "nandemo153.txt",   "nandemo165.txt",
     "nandemo181.txt",
 };
 
@@ -129,13 +129,15 @@ int DeviceSession::ServiceProcess() {
     if (!file) return refuse(403);
     const std::string body((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) return refuse(403);
-    if (transferState_ == 3) ReportTransferRange(progressBase_, progressBase_ + progressStep_, static_cast<int>(body.size()));
+    if (transferState_ == 3)
+        ReportTransferRange(progressBase_, progressBase_ + progressStep_, static_cast<int>(body.size()));
 
     platform::pause(paceFlag_ == 0 ? 1000 : 3000);
     record_->contentLength = static_cast<int>(body.size());
     if (SendResponse(200, connection) != 1) return 0;
     for (int i = 0; i < 30; ++i) platform::pause(paceFlag_ == 0 ? 100 : 250);
-    if (connection.SendAll(body.data(), static_cast<int>(body.size()), 1) != static_cast<int>(body.size())) return 0;
+    if (connection.SendAll(body.data(), static_cast<int>(body.size()), 1) != static_cast<int>(body.size()))
+        return 0;
     removeFromFileList(name);
     for (int i = 0; i < 30; ++i) platform::pause(paceFlag_ == 0 ? 100 : 200);
     return 1;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cctype>
+#include <climits>
 #include <iterator>
 
 namespace rk::link {
@@ -27,14 +27,19 @@ int hexValue(char character) {
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
+        if (std::toupper(static_cast<unsigned char>(text[i])) !=
+            std::toupper(static_cast<unsigned char>(prefix[i])))
             return false;
     return true;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && startsWithNoCase(a, b); }
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithNoCase(a, b);
+}
 
-bool isBlank(char character) { return character == ' ' || character == '\t'; }
+bool isBlank(char character) {
+    return character == ' ' || character == '\t';
+}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -126,24 +131,42 @@ std::string buildRequest(int kind, std::string_view fileName, std::string_view h
 
 std::string_view statusText(int statusCode) {
     switch (statusCode) {
-    case 200: return "200 OK";
-    case 201: return "201 Created";
-    case 202: return "202 Accepted";
-    case 204: return "204 No Content";
-    case 300: return "300 Multiple Choices";
-    case 301: return "301 Moved Permanently";
-    case 302: return "302 Moved Temporarily";
-    case 304: return "304 Not Modified";
-    case 400: return "400 Bad Request";
-    case 401: return "401 Unauthorized";
-    case 403: return "403 Forbidden";
-    case 404: return "404 Not Found";
-    case 408: return "408 Request Time-out";
-    case 500: return "500 Internal Server Error";
-    case 501: return "501 Not Implemented";
-    case 502: return "502 Bad Gateway";
-    case 503: return "503 Service Unavailable";
-    default: return "500 Internal Server Error";
+    case 200:
+        return "200 OK";
+    case 201:
+        return "201 Created";
+    case 202:
+        return "202 Accepted";
+    case 204:
+        return "204 No Content";
+    case 300:
+        return "300 Multiple Choices";
+    case 301:
+        return "301 Moved Permanently";
+    case 302:
+        return "302 Moved Temporarily";
+    case 304:
+        return "304 Not Modified";
+    case 400:
+        return "400 Bad Request";
+    case 401:
+        return "401 Unauthorized";
+    case 403:
+        return "403 Forbidden";
+    case 404:
+        return "404 Not Found";
+    case 408:
+        return "408 Request Time-out";
+    case 500:
+        return "500 Internal Server Error";
+    case 501:
+        return "501 Not Implemented";
+    case 502:
+        return "502 Bad Gateway";
+    case 503:
+        return "503 Service Unavailable";
+    default:
+        return "500 Internal Server Error";
     }
 }
 
@@ -210,17 +233,25 @@ int parseHeaderLine(std::string_view line, int transferState, HttpHeaderRecord& 
 
     std::string* field = nullptr;
     if (transferState == 1) {
-        if (equalsNoCase(name, "Server")) field = &record.server;
-        else if (equalsNoCase(name, "Date")) field = &record.date;
-        else if (equalsNoCase(name, "Title")) field = &record.title;
+        if (equalsNoCase(name, "Server"))
+            field = &record.server;
+        else if (equalsNoCase(name, "Date"))
+            field = &record.date;
+        else if (equalsNoCase(name, "Title"))
+            field = &record.title;
     } else if (transferState == 2 || transferState == 3) {
-        if (equalsNoCase(name, "Authorization")) field = &record.authorization;
-        else if (equalsNoCase(name, "Host")) field = &record.host;
-        else if (equalsNoCase(name, "Accept-Encoding")) field = &record.acceptEncoding;
+        if (equalsNoCase(name, "Authorization"))
+            field = &record.authorization;
+        else if (equalsNoCase(name, "Host"))
+            field = &record.host;
+        else if (equalsNoCase(name, "Accept-Encoding"))
+            field = &record.acceptEncoding;
     }
     if (transferState >= 1 && transferState <= 3) {
-        if (equalsNoCase(name, "Connection")) field = &record.connection;
-        else if (equalsNoCase(name, "Content-Length")) field = &record.contentLengthText;
+        if (equalsNoCase(name, "Connection"))
+            field = &record.connection;
+        else if (equalsNoCase(name, "Content-Length"))
+            field = &record.contentLengthText;
     }
     if (field == nullptr) return kHeaderIgnored;
 

@@ -22,7 +22,9 @@ extern char** environ;
 
 namespace rk::link {
 
-TcpSocket::~TcpSocket() { Close(); }
+TcpSocket::~TcpSocket() {
+    Close();
+}
 
 int TcpSocket::Create(int type) {
     if (isOpen()) return 0;
@@ -40,7 +42,8 @@ int TcpSocket::Listen(std::uint16_t port, int backlog) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    if (::inet_pton(AF_INET, bindAddress.c_str(), &address.sin_addr) != 1) address.sin_addr.s_addr = INADDR_ANY;
+    if (::inet_pton(AF_INET, bindAddress.c_str(), &address.sin_addr) != 1)
+        address.sin_addr.s_addr = INADDR_ANY;
     if (::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         const int error = errno;
         char text[32];
@@ -162,7 +165,9 @@ int TcpSocket::readLine(std::string& line, int size, int* limit) {
     return static_cast<int>(line.size());
 }
 
-int TcpSocket::ReadLine(std::string& line, int size) { return isOpen() ? readLine(line, size, nullptr) : -1; }
+int TcpSocket::ReadLine(std::string& line, int size) {
+    return isOpen() ? readLine(line, size, nullptr) : -1;
+}
 
 int TcpSocket::ReadLineTimed(std::string& line, int size, int& limit) {
     return isOpen() ? readLine(line, size, &limit) : -1;

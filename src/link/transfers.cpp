@@ -3,9 +3,9 @@
 // in the temporary area and converted into the work directory's file.
 #include "link/device_session.h"
 
+#include "image/data_image.h"
 #include "link/device_info.h"
 #include "link/transfer_progress.h"
-#include "image/data_image.h"
 #include "phonebook/dataset_conversion.h"
 #include "phonebook/download_conversion.h"
 #include "phonebook/key_conversion.h"
@@ -47,9 +47,9 @@ struct DataSetRange {
     int last;
 };
 constexpr DataSetRange kDataSetRanges[] = {
-    {"dset-000.txt", 0, 99},    {"dset-100.txt", 100, 189}, {"dset-200.txt", 200, 200},
-    {"dset-300.txt", 300, 425}, {"dset-400.txt", 400, 400}, {"dset-500.txt", 500, 524},
-    {"dset-600.txt", 600, 699}, {"dset-700.txt", 700, 733}, {"dset-800.txt", 800, 860},
+    {"dset-000.txt", 0, 99},       {"dset-100.txt", 100, 189}, {"dset-200.txt", 200, 200},
+    {"dset-300.txt", 300, 425},    {"dset-400.txt", 400, 400}, {"dset-500.txt", 500, 524},
+    {"dset-600.txt", 600, 699},    {"dset-700.txt", 700, 733}, {"dset-800.txt", 800, 860},
     {"dset-9000.txt", 9100, 9534},
 };
 constexpr int kMostDataSetItems = 5000;
@@ -191,7 +191,8 @@ int DeviceSession::ReceiveFile() {
 
     // The answer is kept raw in the temporary area; line ends inside it stay exactly as sent.
     pugi::xml_document document;
-    if (!document.load_file(copy.c_str(), pugi::parse_default & ~pugi::parse_eol, pugi::encoding_utf8)) return 0;
+    if (!document.load_file(copy.c_str(), pugi::parse_default & ~pugi::parse_eol, pugi::encoding_utf8))
+        return 0;
 
     platform::FileWriter output;
     if (!output.open(workDirectory_ + "/" + currentFileName_)) return 0;

@@ -12,7 +12,8 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
     std::string result;
     result.reserve(text.size());
     std::size_t start = 0;
-    for (std::size_t found; (found = text.find(from, start)) != std::string_view::npos; start = found + from.size()) {
+    for (std::size_t found; (found = text.find(from, start)) != std::string_view::npos;
+         start = found + from.size()) {
         result.append(text.substr(start, found - start));
         result.append(to);
     }
@@ -50,7 +51,9 @@ void appendRecord(std::string& result, std::string_view record) {
 std::string convertCommonPhonebook(const std::optional<std::string_view>& systan, int fwIs100) {
     std::string body = commonColumnHeader(1);
     body += kCrLf;
-    if (systan) body += fwIs100 == 1 ? fromSeparatorConvention(*systan, false) : replaceAll(*systan, kRecordEnd, kCrLf);
+    if (systan)
+        body +=
+            fwIs100 == 1 ? fromSeparatorConvention(*systan, false) : replaceAll(*systan, kRecordEnd, kCrLf);
     body += kCrLf;
     return body;
 }
@@ -72,7 +75,8 @@ std::string convertMyPhonebook(const std::optional<std::string_view>& teltan, in
             std::size_t end = teltan->find(kRecordEnd, start);
             const std::string_view record =
                 teltan->substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-            if (end == std::string_view::npos && record.find_first_not_of(" \r\n") == std::string_view::npos) break;
+            if (end == std::string_view::npos && record.find_first_not_of(" \r\n") == std::string_view::npos)
+                break;
             appendRecord(text, record);
             if (lastRecord || end == std::string_view::npos) break;
             start = end + kRecordEnd.size();

@@ -17,7 +17,8 @@ template <std::size_t N> std::string fieldText(const std::array<char, N>& field)
 
 } // namespace
 
-EntryText EntryText::make(std::string_view number, std::string_view kana, std::string_view kanji, char group) {
+EntryText EntryText::make(std::string_view number, std::string_view kana, std::string_view kanji,
+                          char group) {
     EntryText text;
     copyField(text.number, number);
     copyField(text.kanaName, kana);
@@ -26,8 +27,14 @@ EntryText EntryText::make(std::string_view number, std::string_view kana, std::s
     return text;
 }
 
-std::string EntryText::numberText() const { return fieldText(number); }
-std::string EntryText::kanaText() const { return fieldText(kanaName); }
-std::string EntryText::kanjiText() const { return fieldText(kanjiName); }
+std::string EntryText::numberText() const {
+    return fieldText(number);
+}
+std::string EntryText::kanaText() const {
+    return fieldText(kanaName);
+}
+std::string EntryText::kanjiText() const {
+    return fieldText(kanjiName);
+}
 
 } // namespace rk::phonebook

@@ -16,7 +16,8 @@ struct EntryText {
     std::array<char, 3> reserved{};
 
     // Builds a text from its parts; each part is cut to what its field holds.
-    static EntryText make(std::string_view number, std::string_view kana, std::string_view kanji, char group = '1');
+    static EntryText make(std::string_view number, std::string_view kana, std::string_view kanji,
+                          char group = '1');
 
     std::string numberText() const;
     std::string kanaText() const;

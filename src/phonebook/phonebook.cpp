@@ -94,7 +94,9 @@ PhonebookArea& area(Copy copy) {
     return copy == Copy::Working ? image.workingCopy : image.backupCopy;
 }
 
-Layout currentLayout() { return image::layoutOf(image::dataImage().memoryMode); }
+Layout currentLayout() {
+    return image::layoutOf(image::dataImage().memoryMode);
+}
 
 // Slot of a common-phonebook memory in the current layout, or -1.
 int systemSlot(int memory) {
@@ -194,7 +196,9 @@ DuplicateReport& duplicateReport() {
     return report;
 }
 
-void resetDuplicateReport() { duplicateReport() = DuplicateReport{}; }
+void resetDuplicateReport() {
+    duplicateReport() = DuplicateReport{};
+}
 
 bool storeSystemEntry(int memory, EntryText& text) {
     const int slot = systemSlot(memory);
@@ -294,7 +298,8 @@ void clearTelephoneBooks(int mode) {
     const image::LayoutGeometry geometry = image::geometryOf(layout);
     PhonebookArea& copy = image::dataImage().workingCopy;
     const auto first = copy.begin() + geometry.systemSlots;
-    std::fill(first, first + static_cast<std::ptrdiff_t>(image::kTelephoneBlocks) * geometry.memoriesPerTelephone,
+    std::fill(first,
+              first + static_cast<std::ptrdiff_t>(image::kTelephoneBlocks) * geometry.memoriesPerTelephone,
               SpeedDialEntry{});
 }
 
@@ -323,8 +328,9 @@ void applyPageFromBackup(int page, PageKind kind) {
         }
         return;
     }
-    const int firstPosition = (page >= 1 && page <= kTelephonePages) ? kFirstPhonebookPosition + 2 * (page - 1)
-                                                                      : kFirstPhonebookPosition;
+    const int firstPosition = (page >= 1 && page <= kTelephonePages)
+                                  ? kFirstPhonebookPosition + 2 * (page - 1)
+                                  : kFirstPhonebookPosition;
     const image::LayoutGeometry geometry = image::geometryOf(currentLayout());
     for (int position = firstPosition; position <= firstPosition + 1; ++position) {
         for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset) {

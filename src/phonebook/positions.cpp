@@ -29,7 +29,8 @@ constexpr std::array<PositionRange, 11> kRanges = {{
 
 int baseIndex(int position) {
     for (const PositionRange& range : kRanges)
-        if (position >= range.first && position <= range.last) return range.firstIndex + (position - range.first);
+        if (position >= range.first && position <= range.last)
+            return range.firstIndex + (position - range.first);
     return 0;
 }
 

@@ -17,8 +17,12 @@ void pause(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(scaled));
 }
 
-void setPaceScale(double value) { scale.store(value < 0 ? 0 : value); }
+void setPaceScale(double value) {
+    scale.store(value < 0 ? 0 : value);
+}
 
-double paceScale() { return scale.load(); }
+double paceScale() {
+    return scale.load();
+}
 
 } // namespace rk::platform

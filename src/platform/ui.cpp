@@ -23,9 +23,13 @@ Answer SilentUi::messageBox(const MessageRequest& request) {
     return Answer::Ok;
 }
 
-Ui& ui() { return *current.load(); }
+Ui& ui() {
+    return *current.load();
+}
 
-void setUi(Ui* implementation) { current.store(implementation ? implementation : &silentUi); }
+void setUi(Ui* implementation) {
+    current.store(implementation ? implementation : &silentUi);
+}
 
 Answer showError(const Owner& owner, const std::string& text) {
     static const std::string caption = text::toCp932("エラー");

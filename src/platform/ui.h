@@ -55,9 +55,9 @@ Ui& ui();
 void setUi(Ui* implementation); // nullptr restores the silent one
 
 // Shorthands for the three kinds of box the program uses. Texts are CP932.
-Answer showError(const Owner& owner, const std::string& text);                     // "エラー", OK, !
+Answer showError(const Owner& owner, const std::string& text); // "エラー", OK, !
 Answer askQuestion(const Owner& owner, const std::string& text, const std::string& caption,
-                   Buttons buttons);                                              // ?
+                   Buttons buttons); // ?
 Answer showInformation(const Owner& owner, const std::string& text, const std::string& caption);
 
 // Shows the wait cursor for the lifetime of the object and restores the arrow on every path.

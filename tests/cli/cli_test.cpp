@@ -38,8 +38,9 @@ TEST(CommandLine, UnknownCommandOrNoneFails) {
 }
 
 TEST(TerminalUi, MessagesAppearInUtf8WithoutTheirFramingLineFeeds) {
-    EXPECT_EQ(rk::cli::terminalText(rk::text::toCp932("\nメモリ不足のため、\nサーバが起動できませんでした。\n")),
-              "メモリ不足のため、\nサーバが起動できませんでした。");
+    EXPECT_EQ(
+        rk::cli::terminalText(rk::text::toCp932("\nメモリ不足のため、\nサーバが起動できませんでした。\n")),
+        "メモリ不足のため、\nサーバが起動できませんでした。");
     EXPECT_EQ(rk::cli::terminalText("\n\n"), "");
 }
 

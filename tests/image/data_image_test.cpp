@@ -9,7 +9,9 @@ using namespace rk::image;
 
 namespace {
 
-bool sameBytes(const DataImage& a, const DataImage& b) { return std::memcmp(&a, &b, sizeof(DataImage)) == 0; }
+bool sameBytes(const DataImage& a, const DataImage& b) {
+    return std::memcmp(&a, &b, sizeof(DataImage)) == 0;
+}
 
 } // namespace
 
@@ -25,9 +27,12 @@ TEST(DataImage, StartUpStateIsTheFactoryState) {
     EXPECT_EQ(image.signatureB, (std::array<std::uint8_t, 4>{0x00, 0x5A, 0xA5, 0xFF}));
     for (const auto& text : image.headerTexts.text24)
         EXPECT_EQ(std::string(text.begin(), text.end()), std::string(24, ' '));
-    EXPECT_EQ(std::string(image.headerTexts.text72.begin(), image.headerTexts.text72.end()), std::string(72, ' '));
-    EXPECT_EQ(std::string(image.headerTexts.text6.begin(), image.headerTexts.text6.end()), std::string(6, ' '));
-    EXPECT_EQ(std::string(image.headerTexts.text10.begin(), image.headerTexts.text10.end()), std::string(10, ' '));
+    EXPECT_EQ(std::string(image.headerTexts.text72.begin(), image.headerTexts.text72.end()),
+              std::string(72, ' '));
+    EXPECT_EQ(std::string(image.headerTexts.text6.begin(), image.headerTexts.text6.end()),
+              std::string(6, ' '));
+    EXPECT_EQ(std::string(image.headerTexts.text10.begin(), image.headerTexts.text10.end()),
+              std::string(10, ' '));
     EXPECT_EQ(image.changeFlags, (std::array<std::uint8_t, 6>{}));
     for (const auto& table : image.system.table27)
         for (std::uint8_t value : table) EXPECT_EQ(value, 255);

@@ -5,8 +5,9 @@
 using namespace rk::link;
 
 TEST(ConnectionInfo, FirstElementsAnywhereInTheDocument) {
-    const auto info = parseConnectionInfo("<root><a><fw_ver>1.01</fw_ver></a>\r\n<dev_type>Rk/L</dev_type>\r\n"
-                                          "<password>1234</password><password>9999</password></root>");
+    const auto info =
+        parseConnectionInfo("<root><a><fw_ver>1.01</fw_ver></a>\r\n<dev_type>Rk/L</dev_type>\r\n"
+                            "<password>1234</password><password>9999</password></root>");
     ASSERT_TRUE(info);
     EXPECT_EQ(info->firmwareVersion, "1.01");
     EXPECT_EQ(info->deviceType, "Rk/L");
@@ -34,9 +35,10 @@ TEST(FileList, ReadListsTheTwoPhonebookFiles) {
 }
 
 TEST(FileList, LongerKeysWinAndUnknownEntriesAreLeftOut) {
-    const std::string list = buildFileList(kDirectionWrite, "192.0.2.1",
-                                           {"SYS-TAN000.TXT", "tel-tan176.txt", "tel-tan176.txt", "sys-tan001.txt",
-                                            "dset-180-2.txt", "dset-9000.txt", "bogus.txt"});
+    const std::string list =
+        buildFileList(kDirectionWrite, "192.0.2.1",
+                      {"SYS-TAN000.TXT", "tel-tan176.txt", "tel-tan176.txt", "sys-tan001.txt",
+                       "dset-180-2.txt", "dset-9000.txt", "bogus.txt"});
     EXPECT_EQ(list, "<root>\r\n<UD-TYPE>UPLOAD</UD-TYPE>\r\n"
                     "<SYS-TAN000>192.0.2.1/sys-tan000.txt</SYS-TAN000>\r\n"
                     "<TEL-TAN176>192.0.2.1/tel-tan176.txt</TEL-TAN176>\r\n"

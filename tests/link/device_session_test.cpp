@@ -24,8 +24,8 @@
 #include <unistd.h>
 
 using rk::link::DeviceSession;
-using rk::testing::MainUnitSimulator;
 using rk::testing::freePort;
+using rk::testing::MainUnitSimulator;
 using rk::testing::UnitRecord;
 using rk::text::toCp932;
 
@@ -109,9 +109,11 @@ TEST_F(DeviceSessionTest, ReadFetchesBothFilesAndConvertsThem) {
     EXPECT_EQ(common.substr(192), kCommonBody);
     EXPECT_EQ(work.read("tel-tan.txt").substr(192), kMyBody);
 
-    EXPECT_EQ(simulator.fileList(), "<root>\r\n<UD-TYPE>DOWNLOAD</UD-TYPE>\r\n<SYS-TAN>127.0.0.1/sys-tan.txt</SYS-TAN>\r\n"
-                                    "<TEL-TAN>127.0.0.1/tel-tan.txt</TEL-TAN>\r\n</root>\r\n");
-    EXPECT_EQ(simulator.statusesSeen(), (std::vector<std::string>{"HTTP/1.1 401 Unauthorized", "HTTP/1.1 200 OK"}));
+    EXPECT_EQ(simulator.fileList(),
+              "<root>\r\n<UD-TYPE>DOWNLOAD</UD-TYPE>\r\n<SYS-TAN>127.0.0.1/sys-tan.txt</SYS-TAN>\r\n"
+              "<TEL-TAN>127.0.0.1/tel-tan.txt</TEL-TAN>\r\n</root>\r\n");
+    EXPECT_EQ(simulator.statusesSeen(),
+              (std::vector<std::string>{"HTTP/1.1 401 Unauthorized", "HTTP/1.1 200 OK"}));
     EXPECT_EQ(progress.values(rk::platform::WM_PRG_SETPOS), (std::vector<std::int64_t>{0, 5, 5, 52, 100}));
     EXPECT_EQ(session.progressStep(), 47);
     EXPECT_TRUE(session.fileList().empty());
@@ -160,7 +162,8 @@ TEST_F(DeviceSessionTest, ConnectionInfoWithoutLengthIsReadUpToTheRootEnd) {
 TEST_F(DeviceSessionTest, WriteLetsTheUnitFetchEverySevenEntries) {
     // The pages as the write procedure makes them: from the working copy through the PC-side files.
     rk::image::initialiseImage(rk::image::dataImage());
-    rk::phonebook::EntryText entry = rk::phonebook::EntryText::make("0312345678", toCp932("ﾔﾏﾀﾞ"), toCp932("山田"));
+    rk::phonebook::EntryText entry =
+        rk::phonebook::EntryText::make("0312345678", toCp932("ﾔﾏﾀﾞ"), toCp932("山田"));
     ASSERT_TRUE(rk::phonebook::storeSystemEntry(7, entry));
     entry = rk::phonebook::EntryText::make("99", "a", "b");
     ASSERT_TRUE(rk::phonebook::storeTelephoneEntry(176, 999, entry));
@@ -183,7 +186,8 @@ TEST_F(DeviceSessionTest, WriteLetsTheUnitFetchEverySevenEntries) {
         EXPECT_EQ(uploads[i].second, work.read(pages[i]));
     }
     EXPECT_EQ(uploads[6].first, "tel-tan176.txt");
-    EXPECT_NE(simulator.fileList().find("<UD-TYPE>UPLOAD</UD-TYPE>\r\n<SYS-TAN000>127.0.0.1/sys-tan000.txt</SYS-TAN000>"),
+    EXPECT_NE(simulator.fileList().find(
+                  "<UD-TYPE>UPLOAD</UD-TYPE>\r\n<SYS-TAN000>127.0.0.1/sys-tan000.txt</SYS-TAN000>"),
               std::string::npos);
     EXPECT_EQ(session.progressStep(), 13);
     EXPECT_EQ(progress.values(rk::platform::WM_PRG_SETPOS).back(), 100);
@@ -213,7 +217,8 @@ TEST_F(DeviceSessionTest, PasswordDifferingInCaseIsRefused) {
 }
 
 TEST_F(DeviceSessionTest, BusyAndFailedConnectionInfo) {
-    for (auto [status, text] : {std::pair{404, "主装置使用中です。"}, std::pair{500, "データ受信に失敗しました。"}}) {
+    for (auto [status, text] :
+         {std::pair{404, "主装置使用中です。"}, std::pair{500, "データ受信に失敗しました。"}}) {
         ui.clear();
         ui.allowPlainMessages();
         auto options = unit();
@@ -294,8 +299,10 @@ TEST_F(DeviceSessionTest, MissingElementsStillGiveHeadedFiles) {
     options.omitElements = true;
     MainUnitSimulator simulator(options);
     ASSERT_EQ(transfer(simulator, true), 0);
-    EXPECT_EQ(work.read("sys-tan.txt").substr(192), toCp932("短縮番号,電話番号,漢字名称,カナ名称,グループ番号\r\n\r\n"));
-    EXPECT_EQ(work.read("tel-tan.txt").substr(192), toCp932("収容位置,短縮番号,電話番号,漢字名称,カナ名称\r\n"));
+    EXPECT_EQ(work.read("sys-tan.txt").substr(192),
+              toCp932("短縮番号,電話番号,漢字名称,カナ名称,グループ番号\r\n\r\n"));
+    EXPECT_EQ(work.read("tel-tan.txt").substr(192),
+              toCp932("収容位置,短縮番号,電話番号,漢字名称,カナ名称\r\n"));
 }
 
 TEST_F(DeviceSessionTest, NamesAreServedCaseInsensitively) {
@@ -342,7 +349,8 @@ TEST_F(DeviceSessionTest, NextTransferDeletesTheTemporaryFilesAndNoSocketStaysOp
         ASSERT_EQ(transfer(simulator, true), 0);
     }
     EXPECT_EQ(openDescriptors(), before);
-    for (const auto& item : std::filesystem::directory_iterator(work / "Tov2_L")) leftOver.push_back(item.path());
+    for (const auto& item : std::filesystem::directory_iterator(work / "Tov2_L"))
+        leftOver.push_back(item.path());
     ASSERT_FALSE(leftOver.empty());
     {
         MainUnitSimulator simulator(unit());

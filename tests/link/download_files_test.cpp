@@ -24,8 +24,8 @@
 #include <memory>
 
 using rk::link::DeviceSession;
-using rk::testing::MainUnitSimulator;
 using rk::testing::freePort;
+using rk::testing::MainUnitSimulator;
 
 namespace {
 

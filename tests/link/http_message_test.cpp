@@ -5,7 +5,8 @@
 using namespace rk::link;
 
 TEST(HttpRequests, ConnectionInfoRequestIsTheBareRequestLine) {
-    EXPECT_EQ(buildRequest(kRequestConnectionInfo, "ignored", "h", "1234"), "GET /connection.xml HTTP/1.1\r\n");
+    EXPECT_EQ(buildRequest(kRequestConnectionInfo, "ignored", "h", "1234"),
+              "GET /connection.xml HTTP/1.1\r\n");
 }
 
 TEST(HttpRequests, FileRequestsCarryHostAndThenTheEncodedPasswordAlone) {
@@ -48,7 +49,7 @@ TEST(HttpStatusLine, CodeAndClass) {
     EXPECT_EQ(statusClass(code), 4);
     EXPECT_EQ(parseStatusLine("HTTP/1.1 200", code), 0); // no reason phrase
     EXPECT_EQ(code, -1);
-    EXPECT_EQ(parseStatusLine("X 1 ", code), 0);         // first blank too close to the end
+    EXPECT_EQ(parseStatusLine("X 1 ", code), 0); // first blank too close to the end
     EXPECT_EQ(parseStatusLine("HTTP/1.1 abc OK", code), 1);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(parseStatusLine("", code), 0);
@@ -147,13 +148,14 @@ TEST(Base64, RoundTripsAndPadding) {
     EXPECT_EQ(base64Encode("fo"), "Zm8=");
     EXPECT_EQ(base64Encode("foo"), "Zm9v");
     EXPECT_EQ(base64Encode("\xFF\xFE"), "//4=");
-    for (std::string text : {"", "a", "ab", "abc", "abcd", "\x81\x40\x00\xFF"}) EXPECT_EQ(base64Decode(base64Encode(text)), text);
+    for (std::string text : {"", "a", "ab", "abc", "abcd", "\x81\x40\x00\xFF"})
+        EXPECT_EQ(base64Decode(base64Encode(text)), text);
 }
 
 TEST(Base64, DecodingRulesOfTheMainUnit) {
-    EXPECT_EQ(base64Decode("Zm9"), "fo");   // fourth missing: two bytes
-    EXPECT_EQ(base64Decode("Zg"), "f");     // third missing: one byte
-    EXPECT_EQ(base64Decode("Z"), "");       // fewer than two characters
+    EXPECT_EQ(base64Decode("Zm9"), "fo");    // fourth missing: two bytes
+    EXPECT_EQ(base64Decode("Zg"), "f");      // third missing: one byte
+    EXPECT_EQ(base64Decode("Z"), "");        // fewer than two characters
     EXPECT_EQ(base64Decode("=Zg=Zm9v"), ""); // stops at a group starting with "="
     EXPECT_EQ(base64Decode("Zm9vZ=AA"), "foo");
     EXPECT_EQ(base64Decode("!!!!"), "\xFF\xFF\xFF"); // outside the alphabet counts as 63

@@ -19,7 +19,9 @@
 
 namespace {
 
-bool run(const std::string& commandLine) { return std::system((commandLine + " >/dev/null 2>&1").c_str()) == 0; }
+bool run(const std::string& commandLine) {
+    return std::system((commandLine + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 bool portFree(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -42,9 +44,11 @@ public:
         const std::string subnet = "10.213." + std::to_string(::getpid() % 250) + ".";
         pcAddress_ = subnet + "1";
         unitAddress_ = subnet + "2";
-        ready_ = run("ip netns add " + name_) && run("ip link add " + pcLink_ + " type veth peer name " + unitLink) &&
+        ready_ = run("ip netns add " + name_) &&
+                 run("ip link add " + pcLink_ + " type veth peer name " + unitLink) &&
                  run("ip link set " + unitLink + " netns " + name_) &&
-                 run("ip addr add " + pcAddress_ + "/30 dev " + pcLink_) && run("ip link set " + pcLink_ + " up") &&
+                 run("ip addr add " + pcAddress_ + "/30 dev " + pcLink_) &&
+                 run("ip link set " + pcLink_ + " up") &&
                  run("ip netns exec " + name_ + " ip addr add " + unitAddress_ + "/30 dev " + unitLink) &&
                  run("ip netns exec " + name_ + " ip link set " + unitLink + " up") &&
                  run("ip netns exec " + name_ + " ip link set lo up");
@@ -95,7 +99,8 @@ TEST(RealPort, ReadAndWriteOnPort9000WithTheUnitInItsOwnNamespace) {
     for (bool read : {true, false}) {
         rk::testing::MainUnitSimulator unit(options);
         ASSERT_TRUE(unit.start());
-        EXPECT_EQ(read ? session.ReadPhonebook(0) : session.WritePhonebook(0), 0) << (read ? "read" : "write");
+        EXPECT_EQ(read ? session.ReadPhonebook(0) : session.WritePhonebook(0), 0)
+            << (read ? "read" : "write");
         unit.finish(5);
         if (!read) {
             EXPECT_EQ(unit.uploads().size(), 7u);

@@ -29,7 +29,9 @@ struct LoopbackPair {
         EXPECT_EQ(listener.Accept(far), 1);
     }
 
-    void peerSends(std::string_view bytes) { ASSERT_EQ(far.Send(bytes.data(), static_cast<int>(bytes.size())), static_cast<int>(bytes.size())); }
+    void peerSends(std::string_view bytes) {
+        ASSERT_EQ(far.Send(bytes.data(), static_cast<int>(bytes.size())), static_cast<int>(bytes.size()));
+    }
 };
 
 class TcpSocketTest : public ::testing::Test {

@@ -28,7 +28,8 @@ TEST_F(DuplicateDetection, PairIsRecordedAndTheThirdEqualNumberLosesItsNumber) {
     // Into the working copy the third one is stored with its number cleared.
     restoreFromBackup();
     EntryText third = EntryText::make("", "k", "j", '3');
-    std::copy_n(img().workingCopy[30].number.begin(), 24, reinterpret_cast<std::uint8_t*>(third.number.data()));
+    std::copy_n(img().workingCopy[30].number.begin(), 24,
+                reinterpret_cast<std::uint8_t*>(third.number.data()));
     ASSERT_TRUE(storeSystemEntryChecked(40, third, Copy::Working));
     EXPECT_EQ(duplicateReport().count, 2);
     EXPECT_EQ(duplicateReport().lowMemory, 12); // the first pair stays

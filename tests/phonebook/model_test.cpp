@@ -327,8 +327,8 @@ TEST_F(Backups, SystemPagesCoverFiftyMemories) {
 TEST_F(Backups, PageTwentyRunsDownFrom989To950) {
     setMode(2);
     sharedState().dupCheckEnabled = 1;
-    const std::pair<int, const char*> backup[] = {{0, "444"}, {989, "444"}, {5, "333"},
-                                                   {950, "333"}, {6, "555"}, {949, "555"}};
+    const std::pair<int, const char*> backup[] = {{0, "444"},   {989, "444"}, {5, "333"},
+                                                  {950, "333"}, {6, "555"},   {949, "555"}};
     for (const auto& [memory, number] : backup) {
         EntryText text = EntryText::make(number, "", "");
         ASSERT_TRUE(storeSystemEntryChecked(memory, text, Copy::Backup));

@@ -15,7 +15,8 @@ namespace {
 std::vector<int> occupied(int count) {
     std::vector<int> values;
     for (int slot = 0; slot <= count; ++slot)
-        if (rk::image::dataImage().numberIndex[slot] != 0) values.push_back(rk::image::dataImage().numberIndex[slot]);
+        if (rk::image::dataImage().numberIndex[slot] != 0)
+            values.push_back(rk::image::dataImage().numberIndex[slot]);
     return values;
 }
 

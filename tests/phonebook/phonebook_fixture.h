@@ -25,7 +25,9 @@ protected:
     static const std::uint8_t* workingBytes() {
         return reinterpret_cast<const std::uint8_t*>(img().workingCopy.data());
     }
-    static const std::uint8_t* backupBytes() { return reinterpret_cast<const std::uint8_t*>(img().backupCopy.data()); }
+    static const std::uint8_t* backupBytes() {
+        return reinterpret_cast<const std::uint8_t*>(img().backupCopy.data());
+    }
 
     static void setMode(int mode) { img().memoryMode = static_cast<std::uint8_t>(mode); }
 

@@ -1,13 +1,13 @@
 #include "support/main_unit_simulator.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <sched.h>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -118,10 +118,14 @@ std::string base64(const std::string& bytes) {
 std::string xmlEscaped(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
     }
     return out;
 }
@@ -133,10 +137,14 @@ int statusOf(const std::string& statusLine) {
 
 std::string reason(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 401: return "Unauthorized";
-    case 404: return "Not Found";
-    default: return "Error";
+    case 200:
+        return "OK";
+    case 401:
+        return "Unauthorized";
+    case 404:
+        return "Not Found";
+    default:
+        return "Error";
     }
 }
 
@@ -186,8 +194,8 @@ std::string teltanText(const std::vector<UnitRecord>& records, bool separatorCon
     for (const UnitRecord& record : records) {
         if (record.position == 0) continue;
         const std::string sep = separatorConvention ? "s" : ",";
-        text += three(record.position) + "_" + three(record.memory) + sep + record.number + sep + record.kanji + sep +
-                record.kana;
+        text += three(record.position) + "_" + three(record.memory) + sep + record.number + sep +
+                record.kanji + sep + record.kana;
         text += separatorConvention ? "\n\n" : ",\n\n";
     }
     return text;
@@ -195,7 +203,9 @@ std::string teltanText(const std::vector<UnitRecord>& records, bool separatorCon
 
 MainUnitSimulator::MainUnitSimulator(Options options) : options_(std::move(options)) {}
 
-MainUnitSimulator::~MainUnitSimulator() { finish(0); }
+MainUnitSimulator::~MainUnitSimulator() {
+    finish(0);
+}
 
 bool MainUnitSimulator::start() {
     // The listening socket is made inside the unit's namespace; the thread goes back afterwards.
@@ -214,7 +224,8 @@ bool MainUnitSimulator::start() {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(options_.port));
     ::inet_pton(AF_INET, options_.listenAddress.c_str(), &address.sin_addr);
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 2) != 0) {
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener_, 2) != 0) {
         ::close(listener_);
         listener_ = -1;
         return false;
@@ -282,7 +293,8 @@ void MainUnitSimulator::run() {
     }
     const std::string info = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<root>\r\n<fw_ver>" +
                              options_.firmwareVersion + "</fw_ver>\r\n<dev_type>" + options_.deviceType +
-                             "</dev_type>\r\n<password>" + options_.password.substr(0, 4) + "</password>\r\n</root>\r\n";
+                             "</dev_type>\r\n<password>" + options_.password.substr(0, 4) +
+                             "</password>\r\n</root>\r\n";
     if (options_.connectionStatus != 200) {
         pc.send(response(options_.connectionStatus, ""));
         return note("refused connection.xml");
@@ -301,8 +313,8 @@ void MainUnitSimulator::run() {
     const std::string credentials = options_.wrongCredentials ? "nobody:0000" : ":" + options_.password;
     const std::string authorization = "Authorization: Basic " + base64(credentials) + "\r\n";
     const auto request = [&](const std::string& name, bool withCredentials) {
-        return options_.method + " /" + name + " HTTP/1.1\r\nHost: pc\r\n" + (withCredentials ? authorization : "") +
-               "\r\n";
+        return options_.method + " /" + name + " HTTP/1.1\r\nHost: pc\r\n" +
+               (withCredentials ? authorization : "") + "\r\n";
     };
     const auto exchange = [&](const std::string& name, std::string& body) {
         std::string status;
@@ -320,7 +332,8 @@ void MainUnitSimulator::run() {
             statuses_.push_back(status);
         }
         const int code = statusOf(status);
-        if (code == 200) body = back.readBody(static_cast<std::size_t>(std::atol(answer["content-length"].c_str())));
+        if (code == 200)
+            body = back.readBody(static_cast<std::size_t>(std::atol(answer["content-length"].c_str())));
         return code;
     };
 
@@ -348,10 +361,12 @@ void MainUnitSimulator::run() {
     if (list.find("<UD-TYPE>UPLOAD</UD-TYPE>") != std::string::npos) {
         int fetched = 0;
         for (const std::string& name : names) {
-            if (options_.uploadFileLimit >= 0 && fetched >= options_.uploadFileLimit) return note("stopped early");
+            if (options_.uploadFileLimit >= 0 && fetched >= options_.uploadFileLimit)
+                return note("stopped early");
             const auto override = options_.requestNameOverride.find(name);
             std::string body;
-            const int code = exchange(override == options_.requestNameOverride.end() ? name : override->second, body);
+            const int code =
+                exchange(override == options_.requestNameOverride.end() ? name : override->second, body);
             if (code != 200) return note("upload of " + name + " refused");
             std::lock_guard lock(mutex_);
             uploads_.emplace_back(name, body);
@@ -371,17 +386,20 @@ void MainUnitSimulator::run() {
             continue;
         }
         if (headers["authorization"] != base64(options_.password) || options_.downloadSecondStatus != 200) {
-            back.send(response(options_.downloadSecondStatus == 200 ? 401 : options_.downloadSecondStatus, ""));
+            back.send(
+                response(options_.downloadSecondStatus == 200 ? 401 : options_.downloadSecondStatus, ""));
             continue;
         }
         std::string element;
         if (!options_.omitElements) {
             if (name == "sys-tan.txt") element = "<systan>" + xmlEscaped(options_.systan) + "</systan>\n";
             if (name == "tel-tan.txt") element = "<teltan>" + xmlEscaped(options_.teltan) + "</teltan>\n";
-            if (const auto found = options_.downloadElements.find(name); found != options_.downloadElements.end())
+            if (const auto found = options_.downloadElements.find(name);
+                found != options_.downloadElements.end())
                 element = found->second;
         }
-        const std::string body = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<root>\n" + element + "</root>\n";
+        const std::string body =
+            "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<root>\n" + element + "</root>\n";
         if (options_.truncateDownloadBody) {
             const std::string whole = response(200, body);
             back.send(whole.substr(0, whole.size() - body.size() / 2));

@@ -35,28 +35,28 @@ public:
         std::string deviceType = "Rk/L";
         std::string password = "1234";
         std::string listenAddress = "127.0.0.1";
-        int port = 0;                   // where the PC connects; 0 picks a free port
+        int port = 0; // where the PC connects; 0 picks a free port
         std::string pcAddress = "127.0.0.1";
-        int pcPort = 9000;              // the PC's listening port to connect back to
-        int connectionStatus = 200;     // status of the connection.xml answer
-        bool silentConnectionInfo = false;       // never answer connection.xml
+        int pcPort = 9000;                        // the PC's listening port to connect back to
+        int connectionStatus = 200;               // status of the connection.xml answer
+        bool silentConnectionInfo = false;        // never answer connection.xml
         bool connectionInfoWithoutLength = false; // body as lines up to </root>, no Content-Length
         bool noConnectBack = false;
-        bool credentialsOnFirstRequest = false;  // first file_list.xml request already carries them
-        bool wrongCredentials = false;           // Basic credentials that do not match
-        std::string method = "GET";              // method of the main unit's requests
-        int downloadFirstStatus = 401;  // answer to the PC's request without credentials
-        int downloadSecondStatus = 200; // answer to the request with credentials
-        bool truncateDownloadBody = false; // announce more bytes than are sent, then close
-        bool omitElements = false;         // answer with a root element only
-        std::string systan;                // element texts of a read
+        bool credentialsOnFirstRequest = false; // first file_list.xml request already carries them
+        bool wrongCredentials = false;          // Basic credentials that do not match
+        std::string method = "GET";             // method of the main unit's requests
+        int downloadFirstStatus = 401;          // answer to the PC's request without credentials
+        int downloadSecondStatus = 200;         // answer to the request with credentials
+        bool truncateDownloadBody = false;      // announce more bytes than are sent, then close
+        bool omitElements = false;              // answer with a root element only
+        std::string systan;                     // element texts of a read
         std::string teltan;
         // Further files of a read: requested name → the XML placed inside <root> as it is (one
         // or more elements, already escaped). Takes the place of the systan/teltan answers too.
         std::map<std::string, std::string> downloadElements;
-        int uploadFileLimit = -1;          // stop a write after this many files (-1: all)
+        int uploadFileLimit = -1; // stop a write after this many files (-1: all)
         std::map<std::string, std::string> requestNameOverride; // upload entry → name requested
-        std::string fileListName = "file_list.xml"; // what the unit asks for first
+        std::string fileListName = "file_list.xml";             // what the unit asks for first
         // A network namespace (a path such as /var/run/netns/NAME) in which the unit listens and
         // from which it connects back; empty: the namespace of the test.
         std::string networkNamespace;
@@ -76,7 +76,7 @@ public:
     // What happened, for the test to check.
     std::string fileList() const;
     std::vector<std::pair<std::string, std::string>> uploads() const; // name, body
-    std::vector<std::string> statusesSeen() const; // status lines the PC sent to the unit
+    std::vector<std::string> statusesSeen() const;                    // status lines the PC sent to the unit
     std::vector<std::string> log() const;
     bool completed() const { return completed_; }
 

@@ -34,7 +34,8 @@ void usage() {
 std::vector<rk::testing::UnitRecord> sampleBook(int commonMemories) {
     std::vector<rk::testing::UnitRecord> book;
     for (int memory = 0; memory < commonMemories; ++memory) book.push_back({0, memory, "", "", "", 1});
-    book[0] = {0, 0, "0312345678", "\x8E\x52\x93\x63\x8F\xA4\x8E\x96", "\xD4\xCF\xC0\xDE\xBC\xAE\xB3\xBC\xDE", 1};
+    book[0] = {0, 0, "0312345678", "\x8E\x52\x93\x63\x8F\xA4\x8E\x96", "\xD4\xCF\xC0\xDE\xBC\xAE\xB3\xBC\xDE",
+               1};
     book[1] = {0, 1, "0451112222", "\x89\xA1\x95\x6C\x8E\x78\x93\x58", "\xD6\xBA\xCA\xCF\xBC\xC3\xDD", 2};
     book[2] = {0, 2, "117", "\x8E\x9E\x95\xF1", "\xBC\xDE\xCE\xB3", 1};
     for (int position = 101; position <= 200; ++position)
@@ -62,16 +63,26 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (argument == "--port") options.port = std::atoi(value().c_str());
-        else if (argument == "--pc-port") options.pcPort = std::atoi(value().c_str());
-        else if (argument == "--address") options.listenAddress = value();
-        else if (argument == "--pc-address") options.pcAddress = value();
-        else if (argument == "--password") options.password = value();
-        else if (argument == "--fw") options.firmwareVersion = value();
-        else if (argument == "--model") options.deviceType = value();
-        else if (argument == "--store") store = value();
-        else if (argument == "--memory") memories = std::atoi(value().c_str()) == 990 ? 990 : 600;
-        else if (argument == "--once") once = true;
+        if (argument == "--port")
+            options.port = std::atoi(value().c_str());
+        else if (argument == "--pc-port")
+            options.pcPort = std::atoi(value().c_str());
+        else if (argument == "--address")
+            options.listenAddress = value();
+        else if (argument == "--pc-address")
+            options.pcAddress = value();
+        else if (argument == "--password")
+            options.password = value();
+        else if (argument == "--fw")
+            options.firmwareVersion = value();
+        else if (argument == "--model")
+            options.deviceType = value();
+        else if (argument == "--store")
+            store = value();
+        else if (argument == "--memory")
+            memories = std::atoi(value().c_str()) == 990 ? 990 : 600;
+        else if (argument == "--once")
+            once = true;
         else {
             usage();
             return argument == "--help" ? 0 : 1;
@@ -98,7 +109,8 @@ int main(int argc, char** argv) {
         const auto uploads = unit.uploads();
         if (!uploads.empty()) {
             std::filesystem::create_directories(store);
-            for (const auto& [name, body] : uploads) std::ofstream(std::filesystem::path(store) / name, std::ios::binary) << body;
+            for (const auto& [name, body] : uploads)
+                std::ofstream(std::filesystem::path(store) / name, std::ios::binary) << body;
             std::fprintf(stderr, "rkdial-mainunit: stored %zu files in %s\n", uploads.size(), store.c_str());
         }
         if (once) break;

@@ -20,7 +20,8 @@ inline ProcessResult runCommand(const std::string& commandLine) {
     if (pipe == nullptr) return result;
     std::array<char, 4096> buffer{};
     std::size_t count = 0;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), count);
+    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        result.output.append(buffer.data(), count);
     const int raw = pclose(pipe);
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return result;

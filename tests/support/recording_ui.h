@@ -37,7 +37,8 @@ public:
         if (answers_.empty()) {
             unexpected_.push_back(request.text);
             // An information or error box with only OK needs no decision.
-            return request.buttons == platform::Buttons::YesNo ? platform::Answer::No : platform::Answer::Cancel;
+            return request.buttons == platform::Buttons::YesNo ? platform::Answer::No
+                                                               : platform::Answer::Cancel;
         }
         platform::Answer next = answers_.front();
         answers_.pop_front();
