@@ -50,9 +50,18 @@ std::unique_ptr<Window> showProgress(QWidget& mainWindow, std::unique_ptr<Window
     return window;
 }
 
-// Shown after the progress window is gone.
-void showCommunicationError(QWidget& mainWindow) {
-    platform::showError(ownerOf(mainWindow), text::toCp932("\n通信エラーが発生しました。\n"));
+// The end of a transfer: the progress window goes first, then the procedure's own message, the
+// communication error or the completion notice.
+void finishTransfer(QWidget& mainWindow, std::unique_ptr<CCommProgressDlg> progress, int result,
+                    const char* doneText, const char* doneCaption) {
+    if (result == 0) progress->UpDatePrg(100);
+    progress->hide();
+    if (result != 0) {
+        platform::showError(ownerOf(mainWindow), text::toCp932("\n通信エラーが発生しました。\n"));
+        return;
+    }
+    progress.reset();
+    platform::showInformation(ownerOf(mainWindow), text::toCp932(doneText), text::toCp932(doneCaption));
 }
 
 } // namespace
@@ -82,17 +91,8 @@ void readPhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& proc
     mainWindow.setEnabled(false);
     const int result = runOffGuiThread([&] { return procedures.runRead(*password); });
     mainWindow.setEnabled(true);
-    if (result != 0) {
-        progress->hide();
-        showCommunicationError(mainWindow);
-        return;
-    }
-    progress->UpDatePrg(100);
-    progress->hide();
-    progress.reset();
-    platform::showInformation(ownerOf(mainWindow),
-                              text::toCp932("\n電話帳データの読込が正常に終了しました。\n"),
-                              text::toCp932("電話帳データの読込の終了"));
+    finishTransfer(mainWindow, std::move(progress), result, "\n電話帳データの読込が正常に終了しました。\n",
+                   "電話帳データの読込の終了");
 }
 
 void writePhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& procedures,
@@ -115,17 +115,8 @@ void writePhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& pro
     auto progress = showProgress(mainWindow, std::make_unique<CCommProgressDlg>(kCommunicationWrite, 0));
     const int result = runOffGuiThread([&] { return procedures.runWrite(); });
     mainWindow.setEnabled(true);
-    if (result != 0) {
-        progress->hide();
-        showCommunicationError(mainWindow);
-        return;
-    }
-    progress->UpDatePrg(100);
-    progress->hide();
-    progress.reset();
-    platform::showInformation(ownerOf(mainWindow),
-                              text::toCp932("\n電話帳データの書込が正常に終了しました。\n"),
-                              text::toCp932("電話帳データの書込の終了"));
+    finishTransfer(mainWindow, std::move(progress), result, "\n電話帳データの書込が正常に終了しました。\n",
+                   "電話帳データの書込の終了");
 }
 
 } // namespace rk::app
