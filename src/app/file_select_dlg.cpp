@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
@@ -151,6 +152,14 @@ std::optional<QString> CFileSelectDlg::choosePath(QFileDialog& dialog) {
     return files.first();
 }
 
+int CFileSelectDlg::whileBusy(const std::function<int()>& fileCall) {
+    // Buttons, Close and the cursor come back on every path out of the file call.
+    setBusy(true);
+    const ScopeExit restore([this] { setBusy(false); });
+    const platform::WaitCursor waiting;
+    return fileCall();
+}
+
 void CFileSelectDlg::setBusy(bool busy) {
     busy_ = busy;
     for (QPushButton* button : {common_, mine_, cancel_}) button->setEnabled(!busy);
@@ -185,13 +194,7 @@ void CFileSelectDlg::load(int kind) {
     phonebook::setPhonebookFilePath(chosen);
     // The operator's files always have the kana name first.
     phonebook::phonebookFileSettings().unitOrderFlag = 0;
-    int result = phonebook::kFileNotOpenable;
-    {
-        setBusy(true);
-        const ScopeExit restore([this] { setBusy(false); });
-        const platform::WaitCursor waiting;
-        result = phonebook::readPhonebookFile(kind);
-    }
+    const int result = whileBusy([kind] { return phonebook::readPhonebookFile(kind); });
 
     if (result == phonebook::kFileDone) {
         sharedState().phonebookPresent = 1;
@@ -219,13 +222,7 @@ void CFileSelectDlg::save(int kind) {
 
     phonebook::setPhonebookFilePath(chosen);
     phonebook::phonebookFileSettings().unitOrderFlag = 0;
-    int result = phonebook::kFileNotOpenable;
-    {
-        setBusy(true);
-        const ScopeExit restore([this] { setBusy(false); });
-        const platform::WaitCursor waiting;
-        result = phonebook::writePhonebookFile(kind);
-    }
+    const int result = whileBusy([kind] { return phonebook::writePhonebookFile(kind); });
     if (result != phonebook::kFileDone)
         platform::showError(owner(), text::toCp932("\nファイルデータ保存エラー発生\n"));
 }

@@ -3,6 +3,8 @@
 // working copy or written from it.
 #pragma once
 
+#include <functional>
+
 #include "platform/ui.h"
 
 #include <QDialog>
@@ -44,6 +46,8 @@ private:
     std::optional<QString> choosePath(QFileDialog& dialog);
     void prepareFileDialog(QFileDialog& dialog, int kind);
     void setBusy(bool busy);
+    // Runs one file routine with the window busy and the wait cursor shown.
+    int whileBusy(const std::function<int()>& fileCall);
     platform::Owner owner();
 
     bool loadMode_;
