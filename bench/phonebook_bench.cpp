@@ -1,6 +1,5 @@
 // Storing whole phonebooks: the number index upkeep and the duplicate scan are the costly parts.
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "phonebook/phonebook.h"
 
 #include <benchmark/benchmark.h>
@@ -25,13 +24,13 @@ std::vector<std::string> randomNumbers(int count) {
 
 void StoreFull990BookWithIndex(benchmark::State& state) {
     const auto numbers = randomNumbers(990);
-    rk::image::initialiseImage(rk::image::dataImage());
-    rk::image::dataImage().memoryMode = 2;
+    rk::Workspace workspace;
+    workspace.image().memoryMode = 2;
     for (auto _ : state) {
-        rk::phonebook::clearSystemBook(2);
+        rk::phonebook::clearSystemBook(workspace, 2);
         for (int memory = 0; memory < 990; ++memory) {
             auto text = rk::phonebook::EntryText::make(numbers[memory], "\xB6\xC5", "\x8E\x52\x93\x63", '1');
-            benchmark::DoNotOptimize(rk::phonebook::storeSystemEntry(memory, text));
+            benchmark::DoNotOptimize(rk::phonebook::storeSystemEntry(workspace, memory, text));
         }
     }
     state.SetItemsProcessed(state.iterations() * 990);
@@ -40,19 +39,18 @@ BENCHMARK(StoreFull990BookWithIndex)->Unit(benchmark::kMillisecond);
 
 void CheckedStoreFull990BookIntoBackup(benchmark::State& state) {
     const auto numbers = randomNumbers(990);
-    rk::image::initialiseImage(rk::image::dataImage());
-    rk::image::dataImage().memoryMode = 2;
-    rk::sharedState().dupCheckEnabled = 1;
+    rk::Workspace workspace;
+    workspace.image().memoryMode = 2;
+    workspace.flags().dupCheckEnabled = 1;
     for (auto _ : state) {
-        rk::image::dataImage().backupCopy = rk::image::PhonebookArea{};
-        rk::phonebook::resetDuplicateReport();
+        workspace.image().backupCopy = rk::image::PhonebookArea{};
+        rk::phonebook::resetDuplicateReport(workspace);
         for (int memory = 0; memory < 990; ++memory) {
             auto text = rk::phonebook::EntryText::make(numbers[memory], "\xB6\xC5", "\x8E\x52\x93\x63", '1');
             benchmark::DoNotOptimize(
-                rk::phonebook::storeSystemEntryChecked(memory, text, rk::phonebook::Copy::Backup));
+                rk::phonebook::storeSystemEntryChecked(workspace, memory, text, rk::phonebook::Copy::Backup));
         }
     }
-    rk::sharedState().dupCheckEnabled = 0;
     state.SetItemsProcessed(state.iterations() * 990);
 }
 BENCHMARK(CheckedStoreFull990BookIntoBackup)->Unit(benchmark::kMillisecond);

@@ -19,64 +19,66 @@ std::string numberFor(int seed) {
 }
 
 // Every common memory of the 990 layout in use.
-void fillFullCommonBook() {
-    rk::image::initialiseImage(rk::image::dataImage());
-    rk::image::dataImage().memoryMode = 2;
-    rk::phonebook::clearSystemBook(2);
+void fillFullCommonBook(rk::Workspace& workspace) {
+    workspace.image().memoryMode = 2;
+    rk::phonebook::clearSystemBook(workspace, 2);
     for (int memory = 0; memory < 990; ++memory) {
         auto text = rk::phonebook::EntryText::make(numberFor(memory), "\xD4\xCF\xC0\xDE \xC0\xDB\xB3",
                                                    "\x8E\x52\x93\x63\x91\xBE\x98\x59",
                                                    static_cast<char>('0' + memory % 8));
-        rk::phonebook::storeSystemEntry(memory, text);
+        static_cast<void>(rk::phonebook::storeSystemEntry(workspace, memory, text));
     }
 }
 
 // Every per-telephone memory of the 600 layout in use: 2,000 entries.
-void fillFullMyBooks() {
-    rk::image::initialiseImage(rk::image::dataImage());
-    rk::image::dataImage().memoryMode = 1;
+void fillFullMyBooks(rk::Workspace& workspace) {
+    workspace.image().memoryMode = 1;
     for (int position = 101; position <= 200; ++position) {
         for (int memory = 980; memory < 1000; ++memory) {
             auto text = rk::phonebook::EntryText::make(numberFor(position * 20 + memory), "\xD4\xCF\xC0\xDE",
                                                        "\x8E\x52\x93\x63", 0);
-            rk::phonebook::storeTelephoneEntry(position, memory, text);
+            static_cast<void>(rk::phonebook::storeTelephoneEntry(workspace, position, memory, text));
         }
     }
 }
 
-rk::phonebook::FileHeaderLine::Line header() {
+rk::phonebook::FileHeaderLine::Line header(const rk::Workspace& workspace) {
     std::tm time{};
     time.tm_year = 124;
-    return rk::phonebook::fileHeaderLine().format(time);
+    return workspace.fileHeaderLine().format(time);
 }
 
 void WriteCommonFile(benchmark::State& state) {
-    fillFullCommonBook();
-    for (auto _ : state) benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(1, header(), 0));
+    rk::Workspace workspace;
+    fillFullCommonBook(workspace);
+    for (auto _ : state) benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(workspace, 1, header(workspace), 0));
     state.SetItemsProcessed(state.iterations() * 990);
 }
 BENCHMARK(WriteCommonFile)->Unit(benchmark::kMicrosecond);
 
 void ParseCommonFile(benchmark::State& state) {
-    fillFullCommonBook();
-    const std::string file = rk::phonebook::formatPhonebookFile(1, header(), 0);
-    for (auto _ : state) rk::phonebook::parsePhonebookFile(1, file, 0);
+    rk::Workspace workspace;
+    fillFullCommonBook(workspace);
+    const std::string file = rk::phonebook::formatPhonebookFile(workspace, 1, header(workspace), 0);
+    for (auto _ : state) rk::phonebook::parsePhonebookFile(workspace, 1, file, 0);
     state.SetItemsProcessed(state.iterations() * 990);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
 }
 BENCHMARK(ParseCommonFile)->Unit(benchmark::kMicrosecond);
 
 void WriteMyPhonebookFile(benchmark::State& state) {
-    fillFullMyBooks();
-    for (auto _ : state) benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(2, header(), 0));
+    rk::Workspace workspace;
+    fillFullMyBooks(workspace);
+    for (auto _ : state) benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(workspace, 2, header(workspace), 0));
     state.SetItemsProcessed(state.iterations() * 2000);
 }
 BENCHMARK(WriteMyPhonebookFile)->Unit(benchmark::kMicrosecond);
 
 void ParseMyPhonebookFile(benchmark::State& state) {
-    fillFullMyBooks();
-    const std::string file = rk::phonebook::formatPhonebookFile(2, header(), 0);
-    for (auto _ : state) rk::phonebook::parsePhonebookFile(2, file, 0);
+    rk::Workspace workspace;
+    fillFullMyBooks(workspace);
+    const std::string file = rk::phonebook::formatPhonebookFile(workspace, 2, header(workspace), 0);
+    for (auto _ : state) rk::phonebook::parsePhonebookFile(workspace, 2, file, 0);
     state.SetItemsProcessed(state.iterations() * 2000);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
 }

@@ -3,8 +3,8 @@
 // The first input byte picks the transfer state. Nothing may crash, hang or leave the work area.
 #include "link/device_info.h"
 #include "link/device_session.h"
-#include "platform/clock.h"
-#include "platform/ui.h"
+#include "phonebook/workspace.h"
+#include "platform/seam.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -31,7 +31,12 @@ const std::filesystem::path& workDirectory() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1 || size > 60000) return 0; // the peer's buffer must hold the whole input
-    rk::platform::setPaceScale(0);
+    static rk::Workspace workspace;
+    static rk::platform::SilentUi ui;
+    static rk::platform::ProgressRegistry progress;
+    static rk::platform::Clock clock(0);
+    static rk::platform::SystemFacts system;
+    const rk::platform::Seam seam{ui, progress, clock, system};
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return 0;
     std::size_t written = 0;
@@ -43,16 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ::shutdown(ends[1], SHUT_WR);
 
     {
-        rk::link::DeviceSession session;
+        rk::link::DeviceSession session(workspace, seam);
         session.SetWorkDirectory(workDirectory().string());
         session.fileList() = {"sys-tan000.txt", "dset-600.txt", "nandemo.txt"};
-        session.WriteFileList(rk::link::kDirectionWrite);
+        if (session.WriteFileList(rk::link::kDirectionWrite) != 1) __builtin_trap();
         session.setTransferState(data[0] % 4);
-        auto connection = std::make_unique<rk::link::TcpSocket>();
+        auto connection = std::make_unique<rk::link::TcpSocket>(seam);
         connection->Adopt(ends[0]);
         session.AdoptReturnConnection(std::move(connection));
         session.newRecord();
-        session.ServiceProcess();
+        static_cast<void>(session.ServiceProcess()); // any answer, or none, is fine; no crash is the point
     }
     ::close(ends[1]);
     std::error_code error;

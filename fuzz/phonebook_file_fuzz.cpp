@@ -6,6 +6,7 @@
 #include "phonebook/page_files.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
+#include "phonebook/workspace.h"
 
 #include <cstdint>
 #include <ctime>
@@ -14,11 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    static const bool initialised = [] {
-        rk::image::initialiseImage(rk::image::dataImage());
-        return true;
-    }();
-    (void)initialised;
+    static rk::Workspace workspace;
 
     const std::uint8_t choice = data[0];
     const std::span<const char> file(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -26,24 +23,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int mode = (choice & 2) ? 2 : 1;
     const int unitOrderFlag = (choice >> 2) & 1;
 
-    rk::image::DataImage& image = rk::image::dataImage();
+    rk::image::DataImage& image = workspace.image();
     image.memoryMode = static_cast<std::uint8_t>(mode);
-    rk::phonebook::clearSystemBook(mode);
-    rk::phonebook::clearTelephoneBooks(mode);
+    rk::phonebook::clearSystemBook(workspace, mode);
+    rk::phonebook::clearTelephoneBooks(workspace, mode);
 
-    rk::phonebook::parsePhonebookFile(kind, file, unitOrderFlag);
+    rk::phonebook::parsePhonebookFile(workspace, kind, file, unitOrderFlag);
 
     // One input in eight also checks that whatever was stored writes out and reads back to the
     // same file (writing a whole file is the costly part of a run).
     if ((choice & 0xE0) == 0xE0) {
         std::tm time{};
         time.tm_year = 124; // a header line is recognised by its year's leading "2"
-        const rk::phonebook::FileHeaderLine::Line header = rk::phonebook::fileHeaderLine().format(time);
-        const std::string written = rk::phonebook::formatPhonebookFile(kind, header, unitOrderFlag);
-        rk::phonebook::clearSystemBook(mode);
-        rk::phonebook::clearTelephoneBooks(mode);
-        rk::phonebook::parsePhonebookFile(kind, written, unitOrderFlag);
-        if (rk::phonebook::formatPhonebookFile(kind, header, unitOrderFlag) != written) __builtin_trap();
+        const rk::phonebook::FileHeaderLine::Line header = workspace.fileHeaderLine().format(time);
+        const std::string written = rk::phonebook::formatPhonebookFile(workspace, kind, header, unitOrderFlag);
+        rk::phonebook::clearSystemBook(workspace, mode);
+        rk::phonebook::clearTelephoneBooks(workspace, mode);
+        rk::phonebook::parsePhonebookFile(workspace, kind, written, unitOrderFlag);
+        if (rk::phonebook::formatPhonebookFile(workspace, kind, header, unitOrderFlag) != written) __builtin_trap();
     }
 
     if (choice & 8) {

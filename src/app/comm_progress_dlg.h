@@ -14,7 +14,7 @@ class CCommProgressDlg : public CProgressDlg {
 public:
     // Kind 1 to 4: reading or writing the phonebook or the speed-dial data; a non-zero remote
     // flag puts "リモート" before the text.
-    CCommProgressDlg(int kind, int remote, QWidget* parent = nullptr);
+    CCommProgressDlg(platform::ProgressRegistry& registry, int kind, int remote, QWidget* parent = nullptr);
 
     // The window's text for a kind and remote flag; empty for an unknown kind.
     static QString messageText(int kind, int remote);

@@ -6,8 +6,8 @@
 
 namespace rk::app {
 
-CFileProgressDlg::CFileProgressDlg(QWidget* parent)
-    : CProgressDlg(QStringLiteral(u"ファイル作成中"), platform::fileProgressTitle(), 187, 67) {
+CFileProgressDlg::CFileProgressDlg(platform::ProgressRegistry& registry, QWidget* parent)
+    : CProgressDlg(registry, QStringLiteral(u"ファイル作成中"), platform::fileProgressTitle(), 187, 67) {
     if (parent != nullptr) setParent(parent, windowFlags());
     auto* text = new QLabel(QStringLiteral(u"ダウンロード用ファイルを作成中です。"), this);
     text->setObjectName(QStringLiteral("text"));

@@ -9,7 +9,7 @@ class CFileProgressDlg : public CProgressDlg {
     Q_OBJECT
 
 public:
-    explicit CFileProgressDlg(QWidget* parent = nullptr);
+    explicit CFileProgressDlg(platform::ProgressRegistry& registry, QWidget* parent = nullptr);
 };
 
 } // namespace rk::app

@@ -1,24 +1,15 @@
 #include "app/file_select_dlg.h"
 
 #include "app/dialog_layout.h"
-#include "image/data_image.h"
-#include "image/shared_state.h"
-#include "phonebook/phonebook.h"
+#include "app/gui_edit_lock.h"
 #include "phonebook/phonebook_file.h"
-#include "phonebook/save_file.h"
-#include "platform/system_facts.h"
-#include "platform/text.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QPushButton>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <functional>
-#include <system_error>
-#include <unistd.h>
 #include <utility>
 
 namespace rk::app {
@@ -40,28 +31,11 @@ std::filesystem::path toPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-// Opens the file for reading and closes it again. Only plain files count: opening a pipe or a
-// device would block the window or read something that is no phonebook.
-bool canOpenForReading(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) return false;
-    ::close(descriptor);
-    return true;
-}
-
-// The memories of the phonebook a file of this kind holds, in the memory count in force: the
-// common phonebook's, or those of one telephone.
-int memoryCountOf(int kind) {
-    const image::LayoutGeometry geometry = image::geometryOf(image::layoutOf(image::dataImage().memoryMode));
-    return kind == phonebook::kMyPhonebookFile ? geometry.memoriesPerTelephone : geometry.systemMemories;
-}
-
 } // namespace
 
-CFileSelectDlg::CFileSelectDlg(FileOperation operation, QWidget* parent)
-    : QDialog(parent), loadMode_(operation == FileOperation::Load) {
+CFileSelectDlg::CFileSelectDlg(FileOperation operation, Workspace& workspace, const platform::Seam& seam,
+                               QWidget* parent)
+    : QDialog(parent), workspace_(workspace), seam_(seam), loadMode_(operation == FileOperation::Load) {
     const DialogUnits units = prepareFixedDialog(*this, 190, 131);
     setWindowTitle(QStringLiteral(u"ファイル選択"));
 
@@ -104,14 +78,14 @@ void CFileSelectDlg::onMyPhonebook() {
 }
 
 void CFileSelectDlg::run(int kind, QPushButton* pressed) {
-    sharedState().phonebookFileKind = kind;
-    if (loadMode_) {
-        load(kind);
-        // Whatever the load did, cancel included, the backup copy follows the working copy.
-        phonebook::commitBackup();
-    } else {
-        save(kind);
-    }
+    QFileDialog dialog(this);
+    prepareFileDialog(dialog, kind);
+    const phonebook::FileChooser choose = [this, &dialog] { return choosePath(dialog); };
+    const phonebook::StepRunner busy = [this](const phonebook::PhonebookStep& step) { return whileBusy(step); };
+    if (loadMode_)
+        phonebook::loadPhonebookFromFile(workspace_, seam_.ui, owner(), kind, choose, busy);
+    else
+        phonebook::savePhonebookToFile(workspace_, seam_, owner(), kind, choose, busy);
     pressed->setFocus();
 }
 
@@ -145,86 +119,24 @@ void CFileSelectDlg::prepareFileDialog(QFileDialog& dialog, int kind) {
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral(u"キャンセル"));
 }
 
-std::optional<QString> CFileSelectDlg::choosePath(QFileDialog& dialog) {
+std::optional<std::filesystem::path> CFileSelectDlg::choosePath(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-    return files.first();
+    return toPath(files.first());
 }
 
-int CFileSelectDlg::whileBusy(const std::function<int()>& fileCall) {
+int CFileSelectDlg::whileBusy(const phonebook::PhonebookStep& fileCall) {
     // Buttons, Close and the cursor come back on every path out of the file call.
     setBusy(true);
     const ScopeExit restore([this] { setBusy(false); });
-    const platform::WaitCursor waiting;
-    return fileCall();
+    const platform::WaitCursor waiting(seam_.ui);
+    return guiRunner(workspace_, nullptr)(fileCall);
 }
 
 void CFileSelectDlg::setBusy(bool busy) {
     busy_ = busy;
     for (QPushButton* button : {common_, mine_, cancel_}) button->setEnabled(!busy);
-}
-
-void CFileSelectDlg::load(int kind) {
-    QFileDialog dialog(this);
-    prepareFileDialog(dialog, kind);
-    std::filesystem::path chosen;
-    for (;;) {
-        const std::optional<QString> path = choosePath(dialog);
-        if (!path) return;
-        chosen = toPath(*path);
-        std::error_code error;
-        if (!std::filesystem::exists(chosen, error)) {
-            platform::ui().messageBox(
-                {owner(), text::toCp932(" ファイルが見つかりません。再度ファイルを選択して下さい。"),
-                 text::toCp932("ファイルの確認"), platform::Buttons::Ok, platform::Icon::Exclamation});
-            continue;
-        }
-        if (!canOpenForReading(chosen)) {
-            platform::ui().messageBox({owner(),
-                                       text::toCp932("ファイルが読み込めません。\n\n他のアプリケーションで使"
-                                                     "用していないか、確認して下さい。"),
-                                       text::toCp932("オープンエラー"), platform::Buttons::Ok,
-                                       platform::Icon::Exclamation});
-            continue;
-        }
-        break;
-    }
-
-    phonebook::setPhonebookFilePath(chosen);
-    // The operator's files always have the kana name first.
-    phonebook::phonebookFileSettings().unitOrderFlag = 0;
-    const int result = whileBusy([kind] { return phonebook::readPhonebookFile(kind); });
-
-    if (result == phonebook::kFileDone) {
-        sharedState().phonebookPresent = 1;
-    } else if (result == phonebook::kFileNotOpenable) {
-        platform::showError(owner(), text::toCp932("\nファイルがありません。\n"));
-    } else {
-        platform::showError(owner(), text::toCp932("\nファイルデータ取得エラー発生\n"));
-    }
-}
-
-void CFileSelectDlg::save(int kind) {
-    QFileDialog dialog(this);
-    prepareFileDialog(dialog, kind);
-    const std::optional<QString> path = choosePath(dialog);
-    if (!path) return;
-    const std::filesystem::path chosen = toPath(*path);
-
-    // A disk whose free space cannot be told is tried all the same: the write reports its own
-    // failure and never leaves a half-written file in place of the previous one.
-    const std::optional<std::uintmax_t> freeBytes = platform::freeDiskSpace(chosen.parent_path());
-    if (freeBytes && *freeBytes < phonebook::saveSpaceEstimate(kind, memoryCountOf(kind))) {
-        platform::showError(owner(), text::toCp932("\n空き容量が不足しています。\n"));
-        return;
-    }
-
-    phonebook::setPhonebookFilePath(chosen);
-    phonebook::phonebookFileSettings().unitOrderFlag = 0;
-    const int result = whileBusy([kind] { return phonebook::writePhonebookFile(kind); });
-    if (result != phonebook::kFileDone)
-        platform::showError(owner(), text::toCp932("\nファイルデータ保存エラー発生\n"));
 }
 
 } // namespace rk::app

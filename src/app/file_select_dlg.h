@@ -3,9 +3,9 @@
 // working copy or written from it.
 #pragma once
 
-#include <functional>
-
-#include "platform/ui.h"
+#include "phonebook/edit_steps.h"
+#include "phonebook/workspace.h"
+#include "platform/seam.h"
 
 #include <QDialog>
 #include <QString>
@@ -24,7 +24,8 @@ class CFileSelectDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CFileSelectDlg(FileOperation operation, QWidget* parent = nullptr);
+    CFileSelectDlg(FileOperation operation, Workspace& workspace, const platform::Seam& seam,
+                   QWidget* parent = nullptr);
 
     bool loadMode() const { return loadMode_; }
 
@@ -40,16 +41,16 @@ private slots:
 
 private:
     void run(int kind, QPushButton* pressed);
-    void load(int kind);
-    void save(int kind);
     // Shows the file dialog; nullopt when the operator cancelled it.
-    std::optional<QString> choosePath(QFileDialog& dialog);
+    std::optional<std::filesystem::path> choosePath(QFileDialog& dialog);
     void prepareFileDialog(QFileDialog& dialog, int kind);
     void setBusy(bool busy);
-    // Runs one file routine with the window busy and the wait cursor shown.
-    int whileBusy(const std::function<int()>& fileCall);
+    // Runs one file routine under the edit lock with the window busy and the wait cursor shown.
+    int whileBusy(const phonebook::PhonebookStep& fileCall);
     platform::Owner owner();
 
+    Workspace& workspace_;
+    platform::Seam seam_;
     bool loadMode_;
     bool busy_ = false; // a file call runs: the buttons and the close request are off
     QPushButton* common_ = nullptr;

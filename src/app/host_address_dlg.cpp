@@ -71,7 +71,7 @@ QString CHostAddressDlg::hostText() const {
 
 void CHostAddressDlg::accept() {
     const std::optional<std::string> host = text::tryToCp932(hostText().toStdString());
-    if (!link::acceptHostText({this, "CHostAddressDlg"}, host)) return;
+    if (!link::acceptHostText(session_.seam().ui, {this, "CHostAddressDlg"}, host)) return;
     session_.SetHost(*host, port_);
     QDialog::accept();
 }

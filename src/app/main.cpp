@@ -2,7 +2,6 @@
 // words before Qt would abort with a platform plugin error.
 #include "app/qt_ui.h"
 #include "app/speed_dial_app.h"
-#include "platform/ui.h"
 
 #include <QApplication>
 
@@ -27,12 +26,9 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     rk::app::QtUi ui;
-    rk::platform::setUi(&ui);
 
-    rk::app::CSpeedDialApp speedDial;
+    rk::app::CSpeedDialApp speedDial(ui);
     speedDial.startUp(); // false: the program ends with its main window
     speedDial.exitInstance();
-
-    rk::platform::setUi(nullptr);
     return 0;
 }

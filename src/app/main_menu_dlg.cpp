@@ -1,14 +1,13 @@
 #include "app/main_menu_dlg.h"
 
 #include "app/dialog_layout.h"
-#include "app/edit_entry.h"
 #include "app/menu_select_dlg.h"
 #include "app/speed_dial_app.h"
 #include "app/transfer_procedures.h"
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "link/device_session.h"
 #include "link/phonebook_procedures.h"
+#include "phonebook/edit_steps.h"
 #include "platform/text.h"
 
 #include <QButtonGroup>
@@ -50,7 +49,7 @@ void addFrame(QWidget& parent, const DialogUnits& units, const char* name, const
 } // namespace
 
 CMainMenuDlg::CMainMenuDlg(CSpeedDialApp& application, QWidget* parent)
-    : QDialog(parent), application_(application), memorySelection_(image::dataImage().memoryMode) {
+    : QDialog(parent), application_(application), memorySelection_(application.workspace().image().memoryMode) {
     createControls();
     initialiseDialog();
 }
@@ -120,11 +119,12 @@ void CMainMenuDlg::initialiseDialog() {
     findChild<QLabel*>(QStringLiteral("id2504"))
         ->setText(QStringLiteral(u"対応主装置版数：「4-X」～「11-X」"));
 
-    link::DeviceSession& session = application_.ensureDeviceSession(this);
-    procedures_ = std::make_unique<link::PhonebookProcedures>(session);
+    link::DeviceSession& session = application_.ensureDeviceSession();
+    procedures_ = std::make_unique<link::PhonebookProcedures>(application_.workspace(), session);
 
-    (sharedState().dupCheckEnabled != 0 ? duplicatesRefused_ : duplicatesAllowed_)->setChecked(true);
-    (image::dataImage().memoryMode == 1 ? memories600_ : memories990_)->setChecked(true);
+    const Workspace& workspace = application_.workspace();
+    (workspace.flags().dupCheckEnabled != 0 ? duplicatesRefused_ : duplicatesAllowed_)->setChecked(true);
+    (workspace.image().memoryMode == 1 ? memories600_ : memories990_)->setChecked(true);
 }
 
 platform::Owner CMainMenuDlg::owner() {
@@ -133,7 +133,7 @@ platform::Owner CMainMenuDlg::owner() {
 
 bool CMainMenuDlg::confirmExit() {
     const platform::Answer answer = platform::askQuestion(
-        owner(), text::toCp932("　パソコン短縮設定用プログラム（Rk3/L）を終了しますか？"),
+        application_.seam().ui, owner(), text::toCp932("　パソコン短縮設定用プログラム（Rk3/L）を終了しますか？"),
         text::toCp932("終了確認"), platform::Buttons::YesNo);
     return answer != platform::Answer::No;
 }
@@ -186,18 +186,20 @@ void CMainMenuDlg::onWritePhonebook() {
 
 void CMainMenuDlg::onEditPhonebook() {
     runProcedure([this] {
-        if (!prepareEditEntry(owner(), memorySelection_)) return;
-        CMenuSelectDlg menu(this);
+        if (!phonebook::applyEditMemoryCount(application_.workspace(), application_.seam().ui, owner(),
+                                             memorySelection_))
+            return;
+        CMenuSelectDlg menu(application_.workspace(), application_.seam(), this);
         menu.exec();
     });
 }
 
 void CMainMenuDlg::onDuplicatesAllowed() {
-    sharedState().dupCheckEnabled = 0;
+    application_.workspace().flags().dupCheckEnabled = 0;
 }
 
 void CMainMenuDlg::onDuplicatesRefused() {
-    sharedState().dupCheckEnabled = 1;
+    application_.workspace().flags().dupCheckEnabled = 1;
 }
 
 void CMainMenuDlg::onMemories600() {

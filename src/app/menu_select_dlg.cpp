@@ -2,7 +2,8 @@
 
 #include "app/dialog_layout.h"
 #include "app/file_select_dlg.h"
-#include "image/shared_state.h"
+#include "app/gui_edit_lock.h"
+#include "phonebook/edit_steps.h"
 #include "phonebook/phonebook.h"
 
 #include <QCloseEvent>
@@ -10,7 +11,8 @@
 
 namespace rk::app {
 
-CMenuSelectDlg::CMenuSelectDlg(QWidget* parent) : QDialog(parent) {
+CMenuSelectDlg::CMenuSelectDlg(Workspace& workspace, const platform::Seam& seam, QWidget* parent)
+    : QDialog(parent), workspace_(workspace), seam_(seam) {
     const DialogUnits units = prepareFixedDialog(*this, 191, 171);
     setWindowTitle(QStringLiteral(u"メニュー選択"));
 
@@ -42,7 +44,14 @@ void CMenuSelectDlg::initialiseDialog() {
     // Nothing else keeps the backup copy current (a read from the main unit or a memory-count
     // change touch only the working copy), so it starts every menu session as a snapshot of the
     // working copy; otherwise leaving would bring back an older phonebook.
-    phonebook::commitBackup();
+    phonebookStep([this] {
+        phonebook::commitBackup(workspace_);
+        return 0;
+    });
+}
+
+void CMenuSelectDlg::phonebookStep(const phonebook::PhonebookStep& step) {
+    guiRunner(workspace_, this)(step);
 }
 
 void CMenuSelectDlg::onDetailedSettings() {
@@ -50,22 +59,27 @@ void CMenuSelectDlg::onDetailedSettings() {
 }
 
 void CMenuSelectDlg::onLoadFile() {
-    CFileSelectDlg window(FileOperation::Load, this);
+    CFileSelectDlg window(FileOperation::Load, workspace_, seam_, this);
     window.exec();
 }
 
 void CMenuSelectDlg::onSaveFile() {
     // With the duplicate check on, browser edits live in the backup copy; the file gets them.
-    if (sharedState().dupCheckEnabled == 1) phonebook::applyPageFromBackup(0, phonebook::PageKind::System);
-    CFileSelectDlg window(FileOperation::Save, this);
+    phonebookStep([this] {
+        phonebook::settleBrowserEdits(workspace_);
+        return 0;
+    });
+    CFileSelectDlg window(FileOperation::Save, workspace_, seam_, this);
     window.exec();
 }
 
 void CMenuSelectDlg::reject() {
     if (!leaving_) {
         leaving_ = true;
-        if (sharedState().dupCheckEnabled == 1)
-            phonebook::applyPageFromBackup(0, phonebook::PageKind::System);
+        phonebookStep([this] {
+            phonebook::settleBrowserEdits(workspace_);
+            return 0;
+        });
     }
     QDialog::reject();
 }

@@ -2,6 +2,10 @@
 // editing of the phonebook.
 #pragma once
 
+#include "phonebook/edit_steps.h"
+#include "phonebook/workspace.h"
+#include "platform/seam.h"
+
 #include <QDialog>
 
 class QCloseEvent;
@@ -13,7 +17,7 @@ class CMenuSelectDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CMenuSelectDlg(QWidget* parent = nullptr);
+    CMenuSelectDlg(Workspace& workspace, const platform::Seam& seam, QWidget* parent = nullptr);
 
     // "戻る", Escape and the close box all leave the menu here.
     void reject() override;
@@ -28,6 +32,11 @@ private slots:
 
 private:
     void initialiseDialog();
+    // Runs a phonebook step under the edit lock (the window is off while it waits for it).
+    void phonebookStep(const phonebook::PhonebookStep& step);
+
+    Workspace& workspace_;
+    platform::Seam seam_;
 
     QPushButton* detailedSettings_ = nullptr;
     bool leaving_ = false; // the window is already on its way out

@@ -11,7 +11,7 @@
 
 namespace rk::app {
 
-CPasswordDlg::CPasswordDlg(QWidget* parent) : QDialog(parent) {
+CPasswordDlg::CPasswordDlg(platform::Ui& ui, QWidget* parent) : QDialog(parent), ui_(ui) {
     const DialogUnits units = prepareFixedDialog(*this, 150, 110);
     setWindowTitle(QStringLiteral(u"パスワード入力"));
 
@@ -47,7 +47,7 @@ std::string CPasswordDlg::password() const {
 }
 
 void CPasswordDlg::accept() {
-    if (!link::acceptPasswordText({this, "CPasswordDlg"}, password())) {
+    if (!link::acceptPasswordText(ui_, {this, "CPasswordDlg"}, password())) {
         password_->setFocus();
         return;
     }

@@ -1,6 +1,8 @@
 // The password window ("パスワード入力"): the main unit's four-digit password, masked.
 #pragma once
 
+#include "platform/ui.h"
+
 #include <QDialog>
 
 #include <string>
@@ -13,7 +15,7 @@ class CPasswordDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CPasswordDlg(QWidget* parent = nullptr);
+    explicit CPasswordDlg(platform::Ui& ui, QWidget* parent = nullptr);
 
     // The typed password: four digits once the window ended with OK.
     std::string password() const;
@@ -22,6 +24,7 @@ public slots:
     void accept() override;
 
 private:
+    platform::Ui& ui_;
     QLineEdit* password_ = nullptr;
 };
 

@@ -13,13 +13,14 @@
 
 namespace rk::app {
 
-CProgressDlg::CProgressDlg(const QString& title, const std::string& registeredTitle, int width, int height) {
+CProgressDlg::CProgressDlg(platform::ProgressRegistry& registry, const QString& title,
+                           const std::string& registeredTitle, int width, int height) {
     units_ = std::make_unique<DialogUnits>(prepareFixedDialog(*this, width, height));
     // A title bar without close box, above every other window, as the transfer's own display.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(title);
-    registration_ = std::make_unique<platform::ProgressRegistration>(registeredTitle, *this);
+    registration_ = std::make_unique<platform::ProgressRegistration>(registry, registeredTitle, *this);
 }
 
 CProgressDlg::~CProgressDlg() {

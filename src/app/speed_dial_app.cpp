@@ -2,7 +2,6 @@
 
 #include "app/main_menu_dlg.h"
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "link/device_session.h"
 #include "phonebook/phonebook.h"
 
@@ -22,27 +21,29 @@ void stopSocketLibrary() {}
 
 } // namespace
 
-CSpeedDialApp::CSpeedDialApp() = default;
+CSpeedDialApp::CSpeedDialApp(platform::Ui& ui, platform::SystemFacts* system)
+    : seam_{ui, progress_, clock_, system != nullptr ? *system : machine_} {}
+
 CSpeedDialApp::~CSpeedDialApp() = default;
 
-link::DeviceSession& CSpeedDialApp::ensureDeviceSession(void* mainWindow) {
-    if (!deviceSession_) deviceSession_ = std::make_unique<link::DeviceSession>(mainWindow);
+link::DeviceSession& CSpeedDialApp::ensureDeviceSession() {
+    if (!deviceSession_) deviceSession_ = std::make_unique<link::DeviceSession>(workspace_, seam_);
     return *deviceSession_;
 }
 
 bool CSpeedDialApp::startUp() {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
-    sharedState().startupDir = error ? std::string(".") : current.string();
+    workspace_.flags().startupDir = error ? std::string(".") : current.string();
 
-    image::initialiseImage(image::dataImage());
+    image::initialiseImage(workspace_.image());
 
     deviceSession_.reset();
 
     if (!startSocketLibrary()) return false;
 
-    // The edit lock is a member and exists from construction on.
-    phonebook::resetDuplicateReport();
+    // The edit lock is a member of the workspace and exists from construction on.
+    phonebook::resetDuplicateReport(workspace_);
 
     CMainMenuDlg window(*this);
     mainWindow_ = &window;

@@ -31,14 +31,9 @@ platform::Owner ownerOf(QWidget& mainWindow) {
 std::optional<std::string> askHostAndPassword(QWidget& mainWindow, link::PhonebookProcedures& procedures) {
     CHostAddressDlg host(procedures.session(), procedures.port(), &mainWindow);
     if (host.exec() != QDialog::Accepted) return std::nullopt;
-    CPasswordDlg password(&mainWindow);
+    CPasswordDlg password(procedures.session().seam().ui, &mainWindow);
     if (password.exec() != QDialog::Accepted) return std::nullopt;
     return password.password();
-}
-
-bool confirm(QWidget& mainWindow, const char* text, const char* caption) {
-    return platform::askQuestion(ownerOf(mainWindow), text::toCp932(text), text::toCp932(caption),
-                                 platform::Buttons::OkCancel) == platform::Answer::Ok;
 }
 
 // Progress windows have no owner window, so that a disabled main window leaves them (and the
@@ -52,16 +47,12 @@ std::unique_ptr<Window> showProgress(QWidget& mainWindow, std::unique_ptr<Window
 
 // The end of a transfer: the progress window goes first, then the procedure's own message, the
 // communication error or the completion notice.
-void finishTransfer(QWidget& mainWindow, std::unique_ptr<CCommProgressDlg> progress, int result,
-                    const char* doneText, const char* doneCaption) {
+void finishTransfer(QWidget& mainWindow, link::PhonebookProcedures& procedures,
+                    std::unique_ptr<CCommProgressDlg> progress, int result, link::TransferDirection direction) {
     if (result == 0) progress->UpDatePrg(100);
     progress->hide();
-    if (result != 0) {
-        platform::showError(ownerOf(mainWindow), text::toCp932("\n通信エラーが発生しました。\n"));
-        return;
-    }
-    progress.reset();
-    platform::showInformation(ownerOf(mainWindow), text::toCp932(doneText), text::toCp932(doneCaption));
+    if (result == 0) progress.reset();
+    link::reportTransferEnd(procedures.session().seam().ui, ownerOf(mainWindow), direction, result);
 }
 
 } // namespace
@@ -83,26 +74,28 @@ int runOffGuiThread(const std::function<int()>& work) {
 void readPhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& procedures, int memorySelection) {
     const std::optional<std::string> password = askHostAndPassword(mainWindow, procedures);
     if (!password) return;
-    if (!confirm(mainWindow, "\n電話帳データの読込を開始します。\n", "電話帳データの読込確認")) return;
-    link::PhonebookProcedures::applyMemorySelection(memorySelection);
+    const platform::Seam& seam = procedures.session().seam();
+    if (!link::confirmTransfer(seam.ui, ownerOf(mainWindow), link::TransferDirection::Read)) return;
+    procedures.applyMemorySelection(memorySelection);
 
-    auto progress = showProgress(mainWindow, std::make_unique<CCommProgressDlg>(kCommunicationRead, 0));
+    auto progress =
+        showProgress(mainWindow, std::make_unique<CCommProgressDlg>(seam.progress, kCommunicationRead, 0));
     // The data image is the worker's until the read has ended: nothing may start meanwhile.
     mainWindow.setEnabled(false);
     const int result = runOffGuiThread([&] { return procedures.runRead(*password); });
     mainWindow.setEnabled(true);
-    finishTransfer(mainWindow, std::move(progress), result, "\n電話帳データの読込が正常に終了しました。\n",
-                   "電話帳データの読込の終了");
+    finishTransfer(mainWindow, procedures, std::move(progress), result, link::TransferDirection::Read);
 }
 
 void writePhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& procedures,
                              int memorySelection) {
     const std::optional<std::string> password = askHostAndPassword(mainWindow, procedures);
     if (!password) return;
-    if (!confirm(mainWindow, "\n電話帳データの書込を開始します。\n", "電話帳データの書込確認")) return;
-    link::PhonebookProcedures::applyMemorySelection(memorySelection);
+    const platform::Seam& seam = procedures.session().seam();
+    if (!link::confirmTransfer(seam.ui, ownerOf(mainWindow), link::TransferDirection::Write)) return;
+    procedures.applyMemorySelection(memorySelection);
 
-    auto files = std::make_unique<CFileProgressDlg>();
+    auto files = std::make_unique<CFileProgressDlg>(seam.progress);
     mainWindow.setEnabled(false);
     files = showProgress(mainWindow, std::move(files));
     runOffGuiThread([&] {
@@ -112,11 +105,11 @@ void writePhonebookProcedure(QWidget& mainWindow, link::PhonebookProcedures& pro
     files->hide();
     files.reset();
 
-    auto progress = showProgress(mainWindow, std::make_unique<CCommProgressDlg>(kCommunicationWrite, 0));
+    auto progress =
+        showProgress(mainWindow, std::make_unique<CCommProgressDlg>(seam.progress, kCommunicationWrite, 0));
     const int result = runOffGuiThread([&] { return procedures.runWrite(); });
     mainWindow.setEnabled(true);
-    finishTransfer(mainWindow, std::move(progress), result, "\n電話帳データの書込が正常に終了しました。\n",
-                   "電話帳データの書込の終了");
+    finishTransfer(mainWindow, procedures, std::move(progress), result, link::TransferDirection::Write);
 }
 
 } // namespace rk::app

@@ -1,9 +1,13 @@
 #include "cli/commands.h"
 
-#include "image/data_image.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
+#include "platform/system_facts.h"
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace rk::cli {
 namespace {
@@ -26,12 +30,12 @@ void printUsage(std::FILE* stream) {
                  "\nOptions:\n  --help     show this text\n  --version  show the program's version\n");
 }
 
-int runHelp(std::span<const std::string>) {
+int runHelp(Context&, Arguments) {
     printUsage(stdout);
     return 0;
 }
 
-int runVersion(std::span<const std::string>) {
+int runVersion(Context&, Arguments) {
     std::printf("rkdial-cli %s\n", RKDIAL_VERSION);
     return 0;
 }
@@ -60,19 +64,32 @@ std::span<const Command> commands() {
     return kCommands;
 }
 
-int runCli(std::span<const std::string> arguments) {
+int runCli(Arguments arguments, TerminalUi& terminal) {
     if (arguments.empty()) {
         printUsage(stderr);
         return 1;
     }
     const std::string& name = arguments.front();
-    if (name == "--help" || name == "-h") return runHelp({});
-    if (name == "--version") return runVersion({});
+    if (name == "--help" || name == "-h") {
+        printUsage(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("rkdial-cli %s\n", RKDIAL_VERSION);
+        return 0;
+    }
     for (const Command& command : commands()) {
         if (command.name != name) continue;
-        // The process starts as the desktop program does: a factory-fresh image.
-        image::initialiseImage(image::dataImage());
-        return command.run(arguments.subspan(1));
+        // The process starts as the desktop program does: a factory-fresh image, the current
+        // directory as the work directory.
+        Workspace workspace;
+        std::error_code error;
+        workspace.flags().startupDir = std::filesystem::current_path(error).string();
+        platform::ProgressRegistry progress;
+        platform::Clock clock;
+        platform::SystemFacts system;
+        Context context{workspace, {terminal, progress, clock, system}, terminal};
+        return command.run(context, arguments.subspan(1));
     }
     std::fprintf(stderr, "rkdial-cli: unknown command \"%s\" (see rkdial-cli --help)\n", name.c_str());
     return 1;

@@ -2,6 +2,10 @@
 // returns the process's exit status: 0 success, 1 failure.
 #pragma once
 
+#include "cli/terminal_ui.h"
+#include "phonebook/workspace.h"
+#include "platform/seam.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,32 +13,42 @@
 
 namespace rk::cli {
 
+// What every command works with: the command line's own workspace and seam. The seam's Ui is the
+// terminal, whose line handling the progress bar needs.
+struct Context {
+    Workspace& workspace;
+    platform::Seam seam;
+    TerminalUi& terminal;
+};
+
+using Arguments = std::span<const std::string>;
+
 struct Command {
     std::string_view name;
     std::string_view usage;   // arguments, shown after the name
     std::string_view summary; // one line
-    int (*run)(std::span<const std::string> arguments);
+    int (*run)(Context& context, Arguments arguments);
 };
 
 // Every subcommand, in the order --help lists them.
 std::span<const Command> commands();
 
-// Runs the program: the arguments without the program name.
-int runCli(std::span<const std::string> arguments);
+// Runs the program: the arguments without the program name, the terminal for its messages.
+int runCli(Arguments arguments, TerminalUi& terminal);
 
 // convert: loads phonebook files into a fresh image and saves the result.
-int runConvert(std::span<const std::string> arguments);
+int runConvert(Context& context, Arguments arguments);
 
 // exec: runs data-set command strings on one console of a fresh image, one display line each.
-int runExec(std::span<const std::string> arguments);
+int runExec(Context& context, Arguments arguments);
 
 // dataset: writes the data-set files of one group into a directory.
-int runDataset(std::span<const std::string> arguments);
+int runDataset(Context& context, Arguments arguments);
 
 // read: reads both phonebooks from the main unit, as the main window's read does.
-int runRead(std::span<const std::string> arguments);
+int runRead(Context& context, Arguments arguments);
 
 // write: writes both phonebooks to the main unit, as the main window's write does.
-int runWrite(std::span<const std::string> arguments);
+int runWrite(Context& context, Arguments arguments);
 
 } // namespace rk::cli

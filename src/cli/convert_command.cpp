@@ -4,11 +4,7 @@
 #include "cli/file_steps.h"
 
 #include "image/data_image.h"
-#include "image/shared_state.h"
-#include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
-#include "platform/text.h"
-#include "platform/ui.h"
 
 #include <cstdio>
 #include <optional>
@@ -26,7 +22,7 @@ struct ConvertOptions {
     std::string output;
 };
 
-std::optional<ConvertOptions> parseOptions(std::span<const std::string> arguments) {
+std::optional<ConvertOptions> parseOptions(Arguments arguments) {
     ConvertOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
@@ -61,19 +57,16 @@ std::optional<ConvertOptions> parseOptions(std::span<const std::string> argument
 
 } // namespace
 
-int runConvert(std::span<const std::string> arguments) {
+int runConvert(Context& context, Arguments arguments) {
     const std::optional<ConvertOptions> options = parseOptions(arguments);
     if (!options) {
         std::fputs(kConvertUsage, stderr);
         return 1;
     }
-    image::dataImage().memoryMode = static_cast<std::uint8_t>(options->memoryMode);
-    sharedState().phonebookFileKind = options->kind;
-    // The file window never changes the column order: the PC's own files have kana first.
-    phonebook::phonebookFileSettings().unitOrderFlag = 0;
+    context.workspace.image().memoryMode = static_cast<std::uint8_t>(options->memoryMode);
     for (const std::string& input : options->inputs)
-        if (!loadOperatorFile(input, options->kind)) return 1;
-    return saveOperatorFile(options->output, options->kind) ? 0 : 1;
+        if (!loadOperatorFile(context, input, options->kind)) return 1;
+    return saveOperatorFile(context, options->output, options->kind) ? 0 : 1;
 }
 
 } // namespace rk::cli

@@ -23,8 +23,8 @@ bool parseInt(const std::string& text, int& value) {
 
 } // namespace
 
-int runExec(std::span<const std::string> arguments) {
-    image::DataImage& image = image::dataImage();
+int runExec(Context& context, Arguments arguments) {
+    image::DataImage& image = context.workspace.image();
     std::size_t first = 0;
     if (arguments.size() >= 2 && arguments[0] == "--memory") {
         if (arguments[1] == "600")
@@ -48,7 +48,7 @@ int runExec(std::span<const std::string> arguments) {
     return 0;
 }
 
-int runDataset(std::span<const std::string> arguments) {
+int runDataset(Context& context, Arguments arguments) {
     int group = -1;
     std::string directory;
     for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
@@ -65,7 +65,7 @@ int runDataset(std::span<const std::string> arguments) {
         std::fprintf(stderr, "rkdial-cli dataset: give --group 0..9 and --dir DIR\n");
         return 1;
     }
-    if (phonebook::writeDataSetFiles(group, directory, false, false) != 1) {
+    if (phonebook::writeDataSetFiles(context.workspace, nullptr, group, directory, false) != 1) {
         std::fprintf(stderr, "rkdial-cli dataset: no data-set file was written for group %d\n", group);
         return 1;
     }

@@ -4,13 +4,9 @@
 #include "cli/commands.h"
 #include "cli/file_steps.h"
 
-#include "image/data_image.h"
-#include "image/shared_state.h"
 #include "link/device_session.h"
 #include "link/phonebook_procedures.h"
-#include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
-#include "platform/clock.h"
 #include "platform/progress.h"
 #include "platform/progress_steps.h"
 #include "platform/text.h"
@@ -78,7 +74,7 @@ std::optional<int> portNumber(const std::string& text) {
 }
 
 // nullopt on a malformed command line, after saying what is wrong.
-std::optional<TransferOptions> parseOptions(std::span<const std::string> arguments, bool read) {
+std::optional<TransferOptions> parseOptions(Arguments arguments, bool read) {
     TransferOptions options;
     const char* commonName = read ? "--save-common" : "--common";
     const char* myName = read ? "--save-my" : "--my";
@@ -119,9 +115,9 @@ std::optional<TransferOptions> parseOptions(std::span<const std::string> argumen
 // of the percentage otherwise.
 class TerminalProgress : public platform::ProgressReceiver {
 public:
-    TerminalProgress(std::FILE* stream, const std::string& title)
+    TerminalProgress(platform::ProgressRegistry& registry, std::FILE* stream, const std::string& title)
         : stream_(stream), interactive_(::isatty(::fileno(stream)) == 1), label_(text::cp932ToUtf8(title)),
-          registration_(title, *this) {}
+          registration_(registry, title, *this) {}
     ~TerminalProgress() override { endLine(); }
 
     void post(int message, std::int64_t value) override {
@@ -161,34 +157,10 @@ private:
     platform::ProgressRegistration registration_;
 };
 
-// Puts every message of the procedure below the progress bar, then shows it as before.
-class BelowTheBar : public platform::Ui {
-public:
-    BelowTheBar(platform::Ui& inner, TerminalProgress& bar) : inner_(inner), bar_(bar) {
-        platform::setUi(this);
-    }
-    ~BelowTheBar() override { platform::setUi(&inner_); }
-    BelowTheBar(const BelowTheBar&) = delete;
-    BelowTheBar& operator=(const BelowTheBar&) = delete;
-
-    platform::Answer messageBox(const platform::MessageRequest& request) override {
-        bar_.endLine();
-        return inner_.messageBox(request);
-    }
-    void errorNotice(const std::string& text) override {
-        bar_.endLine();
-        inner_.errorNotice(text);
-    }
-    void setWaitCursor(bool waiting) override { inner_.setWaitCursor(waiting); }
-
-private:
-    platform::Ui& inner_;
-    TerminalProgress& bar_;
-};
-
 // What the host and password windows would let through; the host is then handed to the session.
 // The work directory takes the place of the directory the program starts in.
-bool prepareTransfer(const TransferOptions& options, link::PhonebookProcedures& procedures) {
+bool prepareTransfer(Context& context, const TransferOptions& options, link::PhonebookProcedures& procedures) {
+    platform::Ui& ui = context.seam.ui;
     // The host window takes at most 64 characters (UTF-8 continuation bytes are not characters).
     const auto characters = std::count_if(options.host.begin(), options.host.end(), [](char byte) {
         return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
@@ -198,13 +170,13 @@ bool prepareTransfer(const TransferOptions& options, link::PhonebookProcedures& 
         return false;
     }
     const std::optional<std::string> host = text::tryToCp932(options.host);
-    if (!link::acceptHostText(kOwner, host)) return false;
+    if (!link::acceptHostText(ui, kOwner, host)) return false;
     const bool digitsOnly = options.password.find_first_not_of("0123456789") == std::string::npos;
     if (!digitsOnly || options.password.size() > link::kPasswordLength) {
         std::fprintf(stderr, "rkdial-cli: --password takes four digits\n");
         return false;
     }
-    if (!link::acceptPasswordText(kOwner, options.password)) return false;
+    if (!link::acceptPasswordText(ui, kOwner, options.password)) return false;
 
     std::error_code error;
     std::filesystem::create_directories(options.directory, error);
@@ -213,7 +185,7 @@ bool prepareTransfer(const TransferOptions& options, link::PhonebookProcedures& 
         std::fprintf(stderr, "rkdial-cli: cannot use the directory %s\n", options.directory.c_str());
         return false;
     }
-    sharedState().startupDir = directory.lexically_normal().string();
+    context.workspace.flags().startupDir = directory.lexically_normal().string();
 
     procedures.setPort(options.port);
     link::DeviceSession& session = procedures.session();
@@ -224,31 +196,23 @@ bool prepareTransfer(const TransferOptions& options, link::PhonebookProcedures& 
     return true;
 }
 
-bool confirm(const char* text, const char* caption) {
-    return platform::askQuestion(kOwner, text::toCp932(text), text::toCp932(caption),
-                                 platform::Buttons::OkCancel) == platform::Answer::Ok;
-}
-
-// Runs the transfer of a procedure under the progress bar; shows the summary message of a
-// failure or the completion notice. The transfer's result decides the exit status.
-int transferWithProgress(const std::function<int()>& transfer, const char* doneText,
-                         const char* doneCaption) {
+// Runs the transfer of a procedure under the progress bar; then the procedure's ending message.
+// The transfer's result decides the exit status.
+int transferWithProgress(Context& context, link::TransferDirection direction, const std::function<int()>& transfer) {
     int result = 0;
     {
-        TerminalProgress bar(stderr, platform::communicationProgressTitle());
-        BelowTheBar below(platform::ui(), bar);
+        TerminalProgress bar(context.seam.progress, stderr, platform::communicationProgressTitle());
+        // Every message of the procedure starts below the bar.
+        context.terminal.setBeforeMessage([&bar] { bar.endLine(); });
         result = transfer();
         if (result == 0) bar.show(100);
+        context.terminal.setBeforeMessage({});
     }
-    if (result != 0) {
-        platform::showError(kOwner, text::toCp932("\n通信エラーが発生しました。\n"));
-        return 1;
-    }
-    platform::showInformation(kOwner, text::toCp932(doneText), text::toCp932(doneCaption));
-    return 0;
+    link::reportTransferEnd(context.seam.ui, kOwner, direction, result);
+    return result == 0 ? 0 : 1;
 }
 
-int run(std::span<const std::string> arguments, bool read) {
+int run(Context& context, Arguments arguments, bool read) {
     if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
         std::printf("%s%s", read ? kReadHelp : kWriteHelp, kSimulatorHelp);
         return 0;
@@ -258,51 +222,50 @@ int run(std::span<const std::string> arguments, bool read) {
         std::fprintf(stderr, "%s%s", read ? kReadHelp : kWriteHelp, kSimulatorHelp);
         return 1;
     }
-    std::optional<platform::ScopedPaceScale> noPauses;
-    if (!options->pauses) noPauses.emplace(0);
+    if (!options->pauses) context.seam.clock.setPauseScale(0);
 
-    link::DeviceSession session;
-    link::PhonebookProcedures procedures(session);
-    if (!prepareTransfer(*options, procedures)) return 1;
+    link::DeviceSession session(context.workspace, context.seam);
+    link::PhonebookProcedures procedures(context.workspace, session);
+    if (!prepareTransfer(context, *options, procedures)) return 1;
+    platform::Ui& ui = context.seam.ui;
 
     if (read) {
-        if (!confirm("\n電話帳データの読込を開始します。\n", "電話帳データの読込確認")) return 1;
-        link::PhonebookProcedures::applyMemorySelection(options->memorySelection);
+        if (!link::confirmTransfer(ui, kOwner, link::TransferDirection::Read)) return 1;
+        procedures.applyMemorySelection(options->memorySelection);
         const std::string password = options->password;
-        if (transferWithProgress([&] { return procedures.runRead(password); },
-                                 "\n電話帳データの読込が正常に終了しました。\n",
-                                 "電話帳データの読込の終了") != 0)
+        if (transferWithProgress(context, link::TransferDirection::Read,
+                                 [&] { return procedures.runRead(password); }) != 0)
             return 1;
         if (!options->commonFile.empty() &&
-            !saveOperatorFile(options->commonFile, phonebook::kCommonPhonebookFile))
+            !saveOperatorFile(context, options->commonFile, phonebook::kCommonPhonebookFile))
             return 1;
-        if (!options->myFile.empty() && !saveOperatorFile(options->myFile, phonebook::kMyPhonebookFile))
+        if (!options->myFile.empty() && !saveOperatorFile(context, options->myFile, phonebook::kMyPhonebookFile))
             return 1;
         return 0;
     }
 
     // As the edit entry would before the file window: with nothing loaded yet, the count is
     // switched without a question.
-    link::PhonebookProcedures::applyMemorySelection(options->memorySelection);
+    procedures.applyMemorySelection(options->memorySelection);
     if (!options->commonFile.empty() &&
-        !loadOperatorFile(options->commonFile, phonebook::kCommonPhonebookFile))
+        !loadOperatorFile(context, options->commonFile, phonebook::kCommonPhonebookFile))
         return 1;
-    if (!options->myFile.empty() && !loadOperatorFile(options->myFile, phonebook::kMyPhonebookFile)) return 1;
-    if (!confirm("\n電話帳データの書込を開始します。\n", "電話帳データの書込確認")) return 1;
-    link::PhonebookProcedures::applyMemorySelection(options->memorySelection);
+    if (!options->myFile.empty() && !loadOperatorFile(context, options->myFile, phonebook::kMyPhonebookFile))
+        return 1;
+    if (!link::confirmTransfer(ui, kOwner, link::TransferDirection::Write)) return 1;
+    procedures.applyMemorySelection(options->memorySelection);
     procedures.prepareWrite(options->password);
-    return transferWithProgress([&] { return procedures.runWrite(); },
-                                "\n電話帳データの書込が正常に終了しました。\n", "電話帳データの書込の終了");
+    return transferWithProgress(context, link::TransferDirection::Write, [&] { return procedures.runWrite(); });
 }
 
 } // namespace
 
-int runRead(std::span<const std::string> arguments) {
-    return run(arguments, true);
+int runRead(Context& context, Arguments arguments) {
+    return run(context, arguments, true);
 }
 
-int runWrite(std::span<const std::string> arguments) {
-    return run(arguments, false);
+int runWrite(Context& context, Arguments arguments) {
+    return run(context, arguments, false);
 }
 
 } // namespace rk::cli

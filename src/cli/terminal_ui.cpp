@@ -12,9 +12,20 @@ std::string terminalText(const std::string& cp932) {
     return text.substr(first, last - first + 1);
 }
 
-platform::Answer TerminalUi::messageBox(const platform::MessageRequest& request) {
-    std::fprintf(stream_, "%s\n", terminalText(request.text).c_str());
+void TerminalUi::setBeforeMessage(std::function<void()> hook) {
+    const std::lock_guard lock(mutex_);
+    beforeMessage_ = std::move(hook);
+}
+
+void TerminalUi::write(const std::string& cp932) {
+    const std::lock_guard lock(mutex_);
+    if (beforeMessage_) beforeMessage_();
+    std::fprintf(stream_, "%s\n", terminalText(cp932).c_str());
     std::fflush(stream_);
+}
+
+platform::Answer TerminalUi::messageBox(const platform::MessageRequest& request) {
+    write(request.text);
     switch (request.buttons) {
     case platform::Buttons::YesNo:
         return answerYes_ ? platform::Answer::Yes : platform::Answer::No;
@@ -27,8 +38,7 @@ platform::Answer TerminalUi::messageBox(const platform::MessageRequest& request)
 }
 
 void TerminalUi::errorNotice(const std::string& text) {
-    std::fprintf(stream_, "%s\n", terminalText(text).c_str());
-    std::fflush(stream_);
+    write(text);
 }
 
 } // namespace rk::cli

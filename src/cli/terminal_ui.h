@@ -5,6 +5,8 @@
 #include "platform/ui.h"
 
 #include <cstdio>
+#include <functional>
+#include <mutex>
 
 namespace rk::cli {
 
@@ -17,9 +19,17 @@ public:
     void errorNotice(const std::string& text) override;
     void setWaitCursor(bool) override {}
 
+    // Runs before every message is written, for example to end a progress bar's line so that the
+    // message starts on its own. An empty function removes it.
+    void setBeforeMessage(std::function<void()> hook);
+
 private:
+    void write(const std::string& cp932);
+
     std::FILE* stream_;
     bool answerYes_;
+    std::mutex mutex_; // messages may come from the server's workers
+    std::function<void()> beforeMessage_;
 };
 
 // The text of a message as the terminal shows it: UTF-8, the leading and trailing line feeds

@@ -77,11 +77,6 @@ void blank(auto& field) {
 
 } // namespace
 
-DataImage& dataImage() {
-    static DataImage image{};
-    return image;
-}
-
 void writeFactoryDefaults(DataImage& image) {
     SystemData& data = image.system;
     for (auto& record : data.portRecords) {

@@ -1,6 +1,6 @@
-// The process-wide data image: the system's copy of everything the main unit can be programmed
-// with, set to the factory state at start-up and changed afterwards only by commands, file
-// loads and browser forms.
+// The data image: the system's copy of everything the main unit can be programmed with, set to
+// the factory state at start-up and changed afterwards only by commands, file loads and browser
+// forms. The workspace owns it.
 #pragma once
 
 #include "image/key_store.h"
@@ -101,9 +101,6 @@ struct DataImage {
     // initialiseImage.
     KeyTable keys;
 };
-
-// The one image of the process. It lives for the whole run and is never moved.
-DataImage& dataImage();
 
 // Sets the whole image to the factory state, in the order the main unit itself does it.
 void initialiseImage(DataImage& image);

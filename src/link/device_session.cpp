@@ -2,7 +2,6 @@
 
 #include "link/device_info.h"
 #include "link/transfer_progress.h"
-#include "platform/clock.h"
 #include "platform/file_writer.h"
 #include "platform/progress.h"
 #include "platform/text.h"
@@ -33,7 +32,8 @@ bool readWholeFile(const std::string& path, std::string& content) {
 
 } // namespace
 
-DeviceSession::DeviceSession(void* mainWindow) : mainWindow_(mainWindow), host_("localhost") {}
+DeviceSession::DeviceSession(Workspace& workspace, const platform::Seam& seam)
+    : workspace_(workspace), seam_(seam), host_("localhost") {}
 
 DeviceSession::~DeviceSession() = default;
 
@@ -57,7 +57,11 @@ platform::Owner DeviceSession::messageOwner() const {
 }
 
 void DeviceSession::warn(const char* utf8Text) const {
-    platform::showError(messageOwner(), text::toCp932(utf8Text));
+    platform::showError(seam_.ui, messageOwner(), text::toCp932(utf8Text));
+}
+
+void DeviceSession::post(int message, std::int64_t value) const {
+    postCommunicationProgress(seam_.progress, message, value);
 }
 
 std::string DeviceSession::temporaryFolder() const {
@@ -92,15 +96,15 @@ void DeviceSession::deleteTemporaryFiles() {
 }
 
 void DeviceSession::ReportTransferRange(int start, int end, int total) {
-    postCommunicationProgress(kProgressStartPosition, start);
-    postCommunicationProgress(kProgressEndPosition, end);
-    postCommunicationProgress(kProgressRange, total);
+    post(kProgressStartPosition, start);
+    post(kProgressEndPosition, end);
+    post(kProgressRange, total);
 }
 
 int DeviceSession::ConnectDevice() {
     if (!client_) {
-        client_ = std::make_unique<TcpSocket>();
-        listener_ = std::make_unique<TcpSocket>();
+        client_ = newSocket();
+        listener_ = newSocket();
     }
     if (client_->Create() != 1) {
         warn("ソケット作成失敗");
@@ -115,7 +119,7 @@ int DeviceSession::ConnectDevice() {
 }
 
 int DeviceSession::ListenDevice() {
-    if (!listener_) listener_ = std::make_unique<TcpSocket>();
+    if (!listener_) listener_ = newSocket();
     listener_->bindAddress = listenAddress_;
     listener_->acceptLimitSeconds = acceptLimitSeconds;
     if (listener_->Create() != 1) return 0;
@@ -123,6 +127,7 @@ int DeviceSession::ListenDevice() {
         listener_->Close();
         return 0;
     }
+    if (listenPort_ == 0) listenPort_ = listener_->LocalPort();
     return 1;
 }
 
@@ -140,7 +145,8 @@ int DeviceSession::readResponseHead(TcpSocket& connection, int statusLimit, int 
         const int length = headerLimit > 0 ? connection.ReadLineTimed(line, kLineSize, headerLimitLeft)
                                            : connection.ReadLine(line, kLineSize);
         if (length <= 0) break;
-        ParseHeaderLine(line);
+        // A header line the session does not take changes nothing; the head goes on.
+        static_cast<void>(ParseHeaderLine(line));
     }
     return 1;
 }
@@ -260,10 +266,10 @@ void DeviceSession::dropSockets() {
 }
 
 int DeviceSession::RunTransfer(int direction) {
-    progressWindow_ = platform::progressWindowHandle(platform::communicationProgressTitle());
+    progressWindow_ = seam_.progress.windowHandle(platform::communicationProgressTitle());
     deleteTemporaryFiles();
     transferState_ = 1;
-    postCommunicationProgress(kProgressSetPosition, 0);
+    post(kProgressSetPosition, 0);
     progressStep_ = 5;
     progressBase_ = 0;
 
@@ -271,7 +277,9 @@ int DeviceSession::RunTransfer(int direction) {
         if (client_) client_->Close();
         return -1;
     }
-    WriteFileList(direction);
+    // Without a file list the main unit's first request is refused, which ends the transfer
+    // with its message; the log-in goes ahead as the main unit expects it.
+    static_cast<void>(WriteFileList(direction));
     if (ListenDevice() != 1) {
         closeClientAndListener();
         return -1;
@@ -298,9 +306,9 @@ int DeviceSession::RunTransfer(int direction) {
 
     transferState_ = 2;
     returnConnectionFlag_ = 0;
-    returnConnection_ = std::make_unique<TcpSocket>();
+    returnConnection_ = newSocket();
     int position = 5;
-    postCommunicationProgress(kProgressSetPosition, position);
+    post(kProgressSetPosition, position);
     progressStep_ = fileCount_ > 0 ? 95 / fileCount_ : 95;
     progressBase_ = 5;
     ReportTransferRange(5, 5 + progressStep_, INT_MAX);
@@ -317,13 +325,13 @@ int DeviceSession::RunTransfer(int direction) {
             return receiveLoop(position);
         }
         transferState_ = 3;
-        postCommunicationProgress(kProgressSetPosition, position);
+        post(kProgressSetPosition, position);
         progressBase_ = position;
         position += progressStep_;
         ReportTransferRange(progressBase_, progressBase_ + progressStep_, INT_MAX);
         if (fileList_.empty()) {
-            postCommunicationProgress(kProgressSetPosition, 100);
-            platform::pause(5000);
+            post(kProgressSetPosition, 100);
+            seam_.clock.pause(5000);
             record_.reset();
             returnConnection_->Close();
             returnConnection_.reset();
@@ -352,7 +360,8 @@ int DeviceSession::ParseHeaderLine(const std::string& line) {
     bool keepAlive = false;
     const int result = parseHeaderLine(line, transferState_, *record_, keepAlive);
     // Whichever connection the header came on, it is the client connection that is kept alive.
-    if (keepAlive && client_) client_->SetKeepAlive(true);
+    // Keep-alive only spares the main unit a reconnection; without it the exchange is the same.
+    if (keepAlive && client_) static_cast<void>(client_->SetKeepAlive(true));
     return result;
 }
 

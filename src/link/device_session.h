@@ -1,12 +1,13 @@
 // The device link's one object: logs in to the main unit, lets it connect back, serves it the
 // file list and the data files of a write, and fetches the phonebook files of a read. Runs on
 // one thread at a time (a worker thread in the program); messages go through the operator seam,
-// owned by the communication progress window.
+// owned by the communication progress window. What a read brings in goes into the workspace.
 #pragma once
 
 #include "link/http_message.h"
 #include "link/tcp_socket.h"
-#include "platform/ui.h"
+#include "phonebook/workspace.h"
+#include "platform/seam.h"
 
 #include <memory>
 #include <string>
@@ -20,7 +21,7 @@ public:
     static constexpr const char* kDeviceModel = "Rk/L";
     static constexpr const char* kTemporaryFolder = "Tov2_L";
 
-    explicit DeviceSession(void* mainWindow = nullptr);
+    DeviceSession(Workspace& workspace, const platform::Seam& seam);
     ~DeviceSession();
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
@@ -32,54 +33,52 @@ public:
 
     // The operations the read and write procedures call. 0 success, -1 failure (messages
     // already shown).
-    int ReadPhonebook(int paceFlag);
-    int WritePhonebook(int paceFlag);
+    [[nodiscard]] int ReadPhonebook(int paceFlag);
+    [[nodiscard]] int WritePhonebook(int paceFlag);
     // Turn the work directory's sys-tan.txt / tel-tan.txt into the main unit's page files.
-    void PrepareSysTanUpload();
-    void PrepareTelTanUpload();
+    // 0 when the page files were made, 30 when not.
+    [[nodiscard]] int PrepareSysTanUpload();
+    [[nodiscard]] int PrepareTelTanUpload();
 
     // The steps of a transfer, public so that each can be exercised on its own.
-    int RunTransfer(int direction);
-    int ConnectDevice();
-    int ListenDevice();
-    int FetchDeviceInfo();
-    int WriteFileList(int direction);
+    [[nodiscard]] int RunTransfer(int direction);
+    [[nodiscard]] int ConnectDevice();
+    [[nodiscard]] int ListenDevice();
+    [[nodiscard]] int FetchDeviceInfo();
+    [[nodiscard]] int WriteFileList(int direction);
     std::string MakeTempFileName();
     void ReportTransferRange(int start, int end, int total);
-    int ServiceProcess();
+    [[nodiscard]] int ServiceProcess();
     // Makes an already accepted connection the main unit's return connection, as the first
     // ServiceProcess of a transfer would (for the fuzzer, which has no listening socket).
     void AdoptReturnConnection(std::unique_ptr<TcpSocket> connection) {
         returnConnection_ = std::move(connection);
         returnConnectionFlag_ = 1;
     }
-    int ReceiveFile();
+    [[nodiscard]] int ReceiveFile();
 
     // HTTP operations over the session's fields.
-    int ParseStatusLine(const std::string& line);
+    [[nodiscard]] int ParseStatusLine(const std::string& line);
     int StatusClass() const;
-    int ParseRequestLine(const std::string& line);
-    int ParseHeaderLine(const std::string& line);
-    int CheckAuthorization(const std::string& credentials) const;
-    int SendResponse(int statusCode, TcpSocket& connection);
+    [[nodiscard]] int ParseRequestLine(const std::string& line);
+    [[nodiscard]] int ParseHeaderLine(const std::string& line);
+    [[nodiscard]] int CheckAuthorization(const std::string& credentials) const;
+    [[nodiscard]] int SendResponse(int statusCode, TcpSocket& connection);
     std::string BuildRequest(int kind) const;
 
     // Facts the callers and tests read.
     const std::string& host() const { return host_; }
     int port() const { return port_; }
+    // The PC's listening port: as set (9000 in the program), or, for 0, the port the system
+    // chose once the session listens.
     int listenPort() const { return listenPort_; }
     void setListenPort(int port) { listenPort_ = port; }
     // Where the listening socket binds: all local addresses unless a test narrows it.
     void setListenAddress(const std::string& address) { listenAddress_ = address; }
     const std::string& workDirectory() const { return workDirectory_; }
-    const std::string& localAddress() const { return localAddress_; }
+    const platform::Seam& seam() const { return seam_; }
+    Workspace& workspace() { return workspace_; }
     const std::string& firmwareVersion() const { return firmwareVersion_; }
-    const std::string& deviceType() const { return deviceType_; }
-    const std::string& devicePassword() const { return devicePassword_; }
-    const std::string& requestPath() const { return requestPath_; }
-    int requestMethod() const { return requestMethod_; }
-    int lastStatusCode() const { return lastStatusCode_; }
-    int transferState() const { return transferState_; }
     void setTransferState(int state) { transferState_ = state; }
     int fwIs100() const { return fwIs100_; }
     int fwIs501() const { return fwIs501_; }
@@ -87,17 +86,15 @@ public:
     const std::vector<std::string>& fileList() const { return fileList_; }
     std::vector<std::string>& fileList() { return fileList_; }
     void setFileCount(int count) { fileCount_ = count; }
-    void setPaceFlag(int flag) { paceFlag_ = flag; }
-    HttpHeaderRecord* record() { return record_.get(); }
     void newRecord() { record_ = std::make_unique<HttpHeaderRecord>(); }
-    const std::string& fileListFile() const { return fileListFile_; }
-    const std::string& lastCopyFile() const { return lastCopyFile_; }
     int acceptLimitSeconds = 20;
 
 private:
     static constexpr int kServiceLineSize = 1025; // request lines of at most 1,024 bytes
 
     platform::Owner messageOwner() const;
+    std::unique_ptr<TcpSocket> newSocket() const { return std::make_unique<TcpSocket>(seam_); }
+    void post(int message, std::int64_t value) const;
     void warn(const char* utf8Text) const;
     std::string temporaryFolder() const;
     void deleteTemporaryFiles();
@@ -108,7 +105,8 @@ private:
     void removeFromFileList(const std::string& name);
     int receiveLoop(int position);
 
-    void* mainWindow_;
+    Workspace& workspace_;
+    platform::Seam seam_;
     std::unique_ptr<TcpSocket> client_;
     std::unique_ptr<TcpSocket> listener_;
     std::unique_ptr<TcpSocket> returnConnection_;

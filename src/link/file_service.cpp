@@ -6,7 +6,6 @@
 #include "link/transfer_progress.h"
 #include "phonebook/dataset_files.h"
 #include "phonebook/key_files.h"
-#include "platform/clock.h"
 #include "platform/ui.h"
 
 #include <algorithm>
@@ -53,7 +52,7 @@ int DeviceSession::readRequest(TcpSocket& connection) {
     int limit = 120;
     if (connection.ReadLineTimed(line, kServiceLineSize, limit) <= 0) return 0;
     if (ParseRequestLine(line) != 1) return 0;
-    while (connection.ReadLine(line, kServiceLineSize) > 0) ParseHeaderLine(line);
+    while (connection.ReadLine(line, kServiceLineSize) > 0) static_cast<void>(ParseHeaderLine(line));
     return 1;
 }
 
@@ -75,7 +74,8 @@ int DeviceSession::ServiceProcess() {
     TcpSocket& connection = *returnConnection_;
     const auto refuse = [&](int status) {
         record_->contentLength = -1;
-        SendResponse(status, connection);
+        // The request fails whether or not the refusal reached the main unit.
+        static_cast<void>(SendResponse(status, connection));
         return 0;
     };
 
@@ -84,7 +84,8 @@ int DeviceSession::ServiceProcess() {
     if (readRequest(connection) != 1) return 0;
     if (record_->authorization.empty()) {
         record_->contentLength = -1;
-        SendResponse(401, connection);
+        // A lost challenge shows in the main unit's next request, which then never comes.
+        static_cast<void>(SendResponse(401, connection));
     }
     newRecord();
     if (readRequest(connection) != 1) return 0;
@@ -100,10 +101,12 @@ int DeviceSession::ServiceProcess() {
         dset600Count_ = 0;
     } else if (std::find(kServableNames.begin(), kServableNames.end(), name) != kServableNames.end()) {
         // These files are made from the data image just before the main unit gets them.
+        // A builder that cannot write leaves the file missing or as it was; the request is then
+        // answered from what is there, as for every other name.
         if (name == "dset-9000.txt" || name == "dset-9100.txt")
-            phonebook::writeDataSetFiles(9, workDirectory_, false, fwIs501_ != 0);
+            static_cast<void>(phonebook::writeDataSetFiles(workspace_, nullptr, 9, workDirectory_, fwIs501_ != 0));
         else if (name == "nandemo101.txt")
-            phonebook::writeKeyFiles(image::dataImage(), workDirectory_);
+            static_cast<void>(phonebook::writeKeyFiles(workspace_.image(), workDirectory_));
         // File names on this system are case-sensitive: the file is looked up by its own name.
         localFile = workDirectory_ + "/" + name;
     } else {
@@ -132,14 +135,14 @@ int DeviceSession::ServiceProcess() {
     if (transferState_ == 3)
         ReportTransferRange(progressBase_, progressBase_ + progressStep_, static_cast<int>(body.size()));
 
-    platform::pause(paceFlag_ == 0 ? 1000 : 3000);
+    seam_.clock.pause(paceFlag_ == 0 ? 1000 : 3000);
     record_->contentLength = static_cast<int>(body.size());
     if (SendResponse(200, connection) != 1) return 0;
-    for (int i = 0; i < 30; ++i) platform::pause(paceFlag_ == 0 ? 100 : 250);
+    for (int i = 0; i < 30; ++i) seam_.clock.pause(paceFlag_ == 0 ? 100 : 250);
     if (connection.SendAll(body.data(), static_cast<int>(body.size()), 1) != static_cast<int>(body.size()))
         return 0;
     removeFromFileList(name);
-    for (int i = 0; i < 30; ++i) platform::pause(paceFlag_ == 0 ? 100 : 200);
+    for (int i = 0; i < 30; ++i) seam_.clock.pause(paceFlag_ == 0 ? 100 : 200);
     return 1;
 }
 

@@ -1,8 +1,8 @@
 #include "link/phonebook_procedures.h"
 
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "phonebook/phonebook_file.h"
+#include "link/transfer_progress.h"
 #include "platform/progress.h"
 #include "platform/text.h"
 
@@ -39,9 +39,9 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 } // namespace
 
-bool acceptHostText(const platform::Owner& owner, const std::optional<std::string>& cp932) {
+bool acceptHostText(platform::Ui& ui, const platform::Owner& owner, const std::optional<std::string>& cp932) {
     if (cp932 && cp932->empty()) {
-        platform::showError(owner, text::toCp932("\nホスト名または、IPアドレスを入力してください。\n"));
+        platform::showError(ui, owner, text::toCp932("\nホスト名または、IPアドレスを入力してください。\n"));
         return false;
     }
     bool halfWidth = cp932.has_value();
@@ -49,15 +49,15 @@ bool acceptHostText(const platform::Owner& owner, const std::optional<std::strin
         for (const char byte : *cp932)
             if (text::isLeadByte(static_cast<unsigned char>(byte))) halfWidth = false;
     if (!halfWidth) {
-        platform::showError(owner, text::toCp932("\nホスト名は半角英数字で入力してください。\n"));
+        platform::showError(ui, owner, text::toCp932("\nホスト名は半角英数字で入力してください。\n"));
         return false;
     }
     return true;
 }
 
-bool acceptPasswordText(const platform::Owner& owner, std::string_view password) {
+bool acceptPasswordText(platform::Ui& ui, const platform::Owner& owner, std::string_view password) {
     if (password.size() >= kPasswordLength) return true;
-    platform::showError(owner, text::toCp932("パスワードを入力してください。"));
+    platform::showError(ui, owner, text::toCp932("パスワードを入力してください。"));
     return false;
 }
 
@@ -114,45 +114,69 @@ bool joinDataSetFiles(const std::string& directory, const std::tm& localTime) {
     return written;
 }
 
+bool confirmTransfer(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction) {
+    const bool read = direction == TransferDirection::Read;
+    return platform::askQuestion(ui, owner,
+                                 text::toCp932(read ? "\n電話帳データの読込を開始します。\n"
+                                                    : "\n電話帳データの書込を開始します。\n"),
+                                 text::toCp932(read ? "電話帳データの読込確認" : "電話帳データの書込確認"),
+                                 platform::Buttons::OkCancel) == platform::Answer::Ok;
+}
+
+void reportTransferEnd(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction, int result) {
+    if (result != 0) {
+        platform::showError(ui, owner, text::toCp932("\n通信エラーが発生しました。\n"));
+        return;
+    }
+    const bool read = direction == TransferDirection::Read;
+    platform::showInformation(ui, owner,
+                              text::toCp932(read ? "\n電話帳データの読込が正常に終了しました。\n"
+                                                 : "\n電話帳データの書込が正常に終了しました。\n"),
+                              text::toCp932(read ? "電話帳データの読込の終了" : "電話帳データの書込の終了"));
+}
+
 void PhonebookProcedures::applyMemorySelection(int memorySelection) {
-    image::DataImage& image = image::dataImage();
+    image::DataImage& image = workspace_.image();
     if (image.memoryMode != memorySelection) image.memoryMode = static_cast<std::uint8_t>(memorySelection);
 }
 
 std::string PhonebookProcedures::workDirectory() const {
-    std::string directory = sharedState().startupDir;
+    std::string directory = workspace_.flags().startupDir;
     if (directory.empty() || directory.back() != '/') directory += '/';
     return directory;
 }
 
 int PhonebookProcedures::runRead(const std::string& password) {
-    platform::postProgress(platform::communicationProgressTitle(), platform::WM_PRG_SETPOS, 0);
-    session_.SetWorkDirectory(sharedState().startupDir);
+    const platform::Seam& seam = session_.seam();
+    postCommunicationProgress(seam.progress, platform::WM_PRG_SETPOS, 0);
+    session_.SetWorkDirectory(workspace_.flags().startupDir);
     session_.SetPassword(password);
     const int result = session_.ReadPhonebook(0);
     if (result != 0) return result;
 
     const std::string directory = workDirectory();
-    phonebook::PhonebookFileSettings& settings = phonebook::phonebookFileSettings();
+    phonebook::PhonebookFileSettings& settings = workspace_.fileSettings();
     settings.phoneDir = directory;
     // A data-set.txt that cannot be written does not spoil the phonebook just read.
-    joinDataSetFiles(directory, localNow());
+    static_cast<void>(joinDataSetFiles(directory, localNow()));
 
-    // The main unit's common phonebook has the kanji name before the kana name.
+    // The main unit's common phonebook has the kanji name before the kana name. The transfer has
+    // just written both files; what they hold is what the read brought.
     settings.unitOrderFlag = 1;
     settings.phoneFileName = "sys-tan.txt";
-    phonebook::readPhonebookFile(phonebook::kCommonPhonebookFile);
+    static_cast<void>(phonebook::readPhonebookFile(workspace_, seam.ui, phonebook::kCommonPhonebookFile));
     settings.unitOrderFlag = 0;
     settings.phoneFileName = "tel-tan.txt";
-    phonebook::readPhonebookFile(phonebook::kMyPhonebookFile);
-    sharedState().phonebookPresent = 1;
+    static_cast<void>(phonebook::readPhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile));
+    workspace_.flags().phonebookPresent = 1;
     return 0;
 }
 
 void PhonebookProcedures::prepareWrite(const std::string& password) {
-    session_.SetWorkDirectory(sharedState().startupDir);
+    const platform::Seam& seam = session_.seam();
+    session_.SetWorkDirectory(workspace_.flags().startupDir);
     const std::string directory = workDirectory();
-    phonebook::PhonebookFileSettings& settings = phonebook::phonebookFileSettings();
+    phonebook::PhonebookFileSettings& settings = workspace_.fileSettings();
     settings.phoneDir = directory;
     session_.SetPassword(password);
 
@@ -161,14 +185,16 @@ void PhonebookProcedures::prepareWrite(const std::string& password) {
     std::error_code error;
     for (const char* page : kUploadPages) std::filesystem::remove(directory + page, error);
 
+    // Likewise a speed-dial file that could not be written now: the one on the disk is older, and
+    // its pages would be sent as if they were the phonebook.
     settings.unitOrderFlag = 1;
     settings.phoneFileName = "sys-tan.txt";
-    phonebook::writePhonebookFile(phonebook::kCommonPhonebookFile);
+    const int common = phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kCommonPhonebookFile);
     settings.unitOrderFlag = 0;
-    session_.PrepareSysTanUpload();
+    if (common == phonebook::kFileDone) static_cast<void>(session_.PrepareSysTanUpload());
     settings.phoneFileName = "tel-tan.txt";
-    phonebook::writePhonebookFile(phonebook::kMyPhonebookFile);
-    session_.PrepareTelTanUpload();
+    const int mine = phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile);
+    if (mine == phonebook::kFileDone) static_cast<void>(session_.PrepareTelTanUpload());
 }
 
 int PhonebookProcedures::runWrite() {

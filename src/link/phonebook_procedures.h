@@ -1,11 +1,12 @@
 // The read and write procedures of the main window without their windows: what happens between
 // the operator's confirmation and the final message. The desktop program runs these steps on a
-// worker thread behind its progress windows, the command line runs them directly. The messages
-// that end a procedure ("\n通信エラーが発生しました。\n" and the completion notices) stay with the
-// callers, which show them once their progress window is gone.
+// worker thread behind its progress windows, the command line runs them directly. Both show the
+// confirmation before and the message that ends a procedure ("\n通信エラーが発生しました。\n" or
+// the completion notice) through the steps here, once their progress window is gone.
 #pragma once
 
 #include "link/device_session.h"
+#include "phonebook/workspace.h"
 #include "platform/ui.h"
 
 #include <array>
@@ -27,11 +28,11 @@ constexpr std::size_t kPasswordLength = 4;
 // Checks a host text as the host window's OK does, showing the window's message on failure.
 // `cp932` is the typed text converted to CP932, nullopt when it held a character CP932 cannot
 // hold (refused like any other character that is not half-width).
-bool acceptHostText(const platform::Owner& owner, const std::optional<std::string>& cp932);
+bool acceptHostText(platform::Ui& ui, const platform::Owner& owner, const std::optional<std::string>& cp932);
 
 // Checks a password as the password window's OK does: fewer than four characters is refused
 // with the window's message.
-bool acceptPasswordText(const platform::Owner& owner, std::string_view password);
+bool acceptPasswordText(platform::Ui& ui, const platform::Owner& owner, std::string_view password);
 
 // ---- the data-set join of a read ----
 
@@ -58,9 +59,19 @@ bool joinDataSetFiles(const std::string& directory, const std::tm& localTime);
 
 // ---- the procedures ----
 
+enum class TransferDirection { Read, Write };
+
+// The question before a transfer ("\n電話帳データの読込を開始します。\n" / "…書込…"): true when
+// the operator answered OK.
+bool confirmTransfer(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction);
+
+// The message that ends a transfer, after its progress window is gone: the communication error
+// for a result other than 0, else the completion notice.
+void reportTransferEnd(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction, int result);
+
 class PhonebookProcedures {
 public:
-    explicit PhonebookProcedures(DeviceSession& session) : session_(session) {}
+    PhonebookProcedures(Workspace& workspace, DeviceSession& session) : workspace_(workspace), session_(session) {}
 
     DeviceSession& session() { return session_; }
 
@@ -71,24 +82,27 @@ public:
 
     // Read and write apply the memory count chosen in the main window at once: no question, no
     // clearing (1 = 600 memories, 2 = 990).
-    static void applyMemorySelection(int memorySelection);
+    void applyMemorySelection(int memorySelection);
 
     // The read from the work directory on: StartupDir as work directory, the password, the
     // transfer, the data-set join and the parse of sys-tan.txt (main unit's column order) and
     // tel-tan.txt. Returns the transfer's result: 0 when the phonebook was read (PhonebookPresent
     // is then set), otherwise nothing in the data image has changed.
-    int runRead(const std::string& password);
+    [[nodiscard]] int runRead(const std::string& password);
 
     // The write's preparation: StartupDir as work directory and PhoneDir, the password, then
     // sys-tan.txt and tel-tan.txt from the working copy and the main unit's page files from them.
+    // A speed-dial file that cannot be written leaves its page files out (an older file must not
+    // be sent in its place); the main unit's request for them then fails the write.
     void prepareWrite(const std::string& password);
 
     // The write's transfer: 0 when the main unit has fetched every page file, -1 otherwise.
-    int runWrite();
+    [[nodiscard]] int runWrite();
 
 private:
     std::string workDirectory() const; // StartupDir, then one "/"
 
+    Workspace& workspace_;
     DeviceSession& session_;
     int port_ = DeviceSession::kDefaultPort;
 };

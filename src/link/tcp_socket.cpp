@@ -1,7 +1,6 @@
 #include "link/tcp_socket.h"
 
 #include "link/transfer_progress.h"
-#include "platform/clock.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -48,11 +47,11 @@ int TcpSocket::Listen(std::uint16_t port, int backlog) {
         const int error = errno;
         char text[32];
         std::snprintf(text, sizeof text, "%d", error);
-        platform::showError(owner, text::toCp932("\nバインドに失敗しました。\nerr:") + text);
+        platform::showError(seam_.ui, owner, text::toCp932("\nバインドに失敗しました。\nerr:") + text);
         return 0;
     }
     if (::listen(handle_, backlog) != 0) {
-        platform::showError(owner, text::toCp932("\nlisten()に失敗しました。\n"));
+        platform::showError(seam_.ui, owner, text::toCp932("\nlisten()に失敗しました。\n"));
         return 0;
     }
     return 1;
@@ -71,6 +70,9 @@ int TcpSocket::Accept(TcpSocket& target) {
     target.handle_ = accepted;
     target.peer_ = peer;
     target.type_ = type_;
+    // Answers go out line by line and block by block: none may wait for the peer's delayed
+    // acknowledgement of the one before. Without it the bytes are the same, only later.
+    static_cast<void>(target.SetNoDelay(true));
     return 1;
 }
 
@@ -98,14 +100,16 @@ int TcpSocket::Connect(const std::string& host, int port) {
     do {
         result = ::connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     } while (result != 0 && errno == EINTR);
-    return result == 0 ? 1 : 0;
+    if (result != 0) return 0;
+    static_cast<void>(SetNoDelay(true)); // as for accepted connections
+    return 1;
 }
 
 TcpSocket::Wait TcpSocket::waitReadable(int limitSeconds) {
     if (!isOpen()) return Wait::Failed;
     for (;;) {
         pollfd entry{handle_, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, limitSeconds > 0 ? limitSeconds * 1000 : -1);
+        const int ready = ::poll(&entry, 1, seam_.clock.limitMilliseconds(limitSeconds));
         if (ready < 0) {
             if (errno == EINTR) continue;
             return Wait::Failed;
@@ -114,7 +118,7 @@ TcpSocket::Wait TcpSocket::waitReadable(int limitSeconds) {
         if (entry.revents & (POLLIN | POLLHUP | POLLERR)) return Wait::Ready;
         if (entry.revents & POLLNVAL) return Wait::Failed;
         // Woken without our handle being ready: look again shortly.
-        platform::pause(50);
+        seam_.clock.pause(50);
     }
 }
 
@@ -175,7 +179,7 @@ int TcpSocket::ReadLineTimed(std::string& line, int size, int& limit) {
 
 int TcpSocket::receiveExact(std::string& data, int count, int limit, int pieceLimit, bool report) {
     data.clear();
-    platform::pause(1000);
+    seam_.clock.pause(1000);
     int total = 0;
     while (total < count) {
         const Wait wait = waitReadable(limit);
@@ -185,7 +189,7 @@ int TcpSocket::receiveExact(std::string& data, int count, int limit, int pieceLi
         if (received == 0) break;
         if (received < 0) return -1;
         total += received;
-        if (report) postCommunicationProgress(kProgressStep, total);
+        if (report) postCommunicationProgress(seam_.progress, kProgressStep, total);
     }
     return total;
 }
@@ -222,7 +226,7 @@ int TcpSocket::SendAll(const char* data, int count, int reportFlag) {
         last = Send(data + total, std::min(count - total, kPieceSize));
         if (last < 0) break;
         total += last;
-        if (reportFlag == 1) postCommunicationProgress(kProgressStep, total);
+        if (reportFlag == 1) postCommunicationProgress(seam_.progress, kProgressStep, total);
     }
     return last < 0 ? last : total;
 }
@@ -255,6 +259,11 @@ int TcpSocket::LocalPort() const {
 int TcpSocket::SetKeepAlive(bool on) {
     const int value = on ? 1 : 0;
     return isOpen() && ::setsockopt(handle_, SOL_SOCKET, SO_KEEPALIVE, &value, sizeof value) == 0 ? 1 : 0;
+}
+
+int TcpSocket::SetNoDelay(bool on) {
+    const int value = on ? 1 : 0;
+    return isOpen() && ::setsockopt(handle_, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) == 0 ? 1 : 0;
 }
 
 void flushNeighbourEntry(const std::string& dottedAddress) {

@@ -1,9 +1,10 @@
 // One TCP/IPv4 socket with what the device link and the embedded server need on top of the
 // system calls: line reading without the CR LF, waits limited in seconds, and block transfer in
-// 1,024-byte pieces with progress posts to the communication progress window.
+// 1,024-byte pieces with progress posts to the communication progress window. Every wait and
+// pause goes through the clock of the seam it is given.
 #pragma once
 
-#include "platform/ui.h"
+#include "platform/seam.h"
 
 #include <cstdint>
 #include <netinet/in.h>
@@ -17,47 +18,52 @@ public:
     static constexpr int kStream = 1;
     static constexpr int kPieceSize = 1024;
 
-    TcpSocket() = default;
+    explicit TcpSocket(const platform::Seam& seam) : seam_(seam) {}
     ~TcpSocket();
     TcpSocket(const TcpSocket&) = delete;
     TcpSocket& operator=(const TcpSocket&) = delete;
 
     // 0 when a socket is already open; otherwise opens one: 1 success, 0 failure.
-    int Create(int type = kStream);
+    [[nodiscard]] int Create(int type = kStream);
     // Address reuse, bind to all local addresses (or bindAddress), listen. 1/0; bind and
-    // listen failures show their own messages.
-    int Listen(std::uint16_t port, int backlog);
-    int Accept(TcpSocket& target);
+    // listen failures show their own messages. Port 0 lets the system choose (LocalPort tells).
+    [[nodiscard]] int Listen(std::uint16_t port, int backlog);
+    [[nodiscard]] int Accept(TcpSocket& target);
     // As Accept, waiting at most acceptLimitSeconds (20) for a pending connection.
-    int AcceptTimed(TcpSocket& target);
+    [[nodiscard]] int AcceptTimed(TcpSocket& target);
     // Resolves the host (a dotted address resolves to itself) and connects. 1/0.
-    int Connect(const std::string& host, int port);
+    [[nodiscard]] int Connect(const std::string& host, int port);
 
     // One receive call of up to count bytes appended to data: bytes, 0 closed, negative error.
-    int Receive(std::string& data, int count);
+    [[nodiscard]] int Receive(std::string& data, int count);
     // Waits at most `limit` seconds for data, then one receive call: bytes, 0 closed, -1 on
     // error or when nothing came in time.
-    int ReceiveTimed(std::string& data, int count, int limit);
+    [[nodiscard]] int ReceiveTimed(std::string& data, int count, int limit);
     // One line without its CR LF into line (at most size - 1 bytes): its length, -1 on error.
-    int ReadLine(std::string& line, int size);
+    [[nodiscard]] int ReadLine(std::string& line, int size);
     // As ReadLine with every byte awaited at most `limit` seconds (<= 0: no limit). A time-out
     // sets limit to -1 and returns -1.
-    int ReadLineTimed(std::string& line, int size, int& limit);
+    [[nodiscard]] int ReadLineTimed(std::string& line, int size, int& limit);
     // Receives up to count bytes after a one-second pause: the number received, -1 on error.
-    int ReceiveExact(std::string& data, int count, int limit);
-    int ReceiveExactReported(std::string& data, int count, int limit, int reportFlag);
+    [[nodiscard]] int ReceiveExact(std::string& data, int count, int limit);
+    [[nodiscard]] int ReceiveExactReported(std::string& data, int count, int limit, int reportFlag);
 
-    int Send(const char* data, int count);
+    [[nodiscard]] int Send(const char* data, int count);
     // The text and CR LF in one send call; the number of bytes sent.
-    int SendLine(std::string_view text);
+    [[nodiscard]] int SendLine(std::string_view text);
     // Everything in 1,024-byte pieces; the total, or the negative result of a failed send.
-    int SendAll(const char* data, int count, int reportFlag);
+    [[nodiscard]] int SendAll(const char* data, int count, int reportFlag);
     // Shuts a stream socket down both ways and closes it. Always 1.
     int Close();
 
     std::string LocalAddress() const;
     int LocalPort() const;
-    int SetKeepAlive(bool on);
+    [[nodiscard]] int SetKeepAlive(bool on);
+    // Sends every piece at once instead of holding small ones back for the peer's
+    // acknowledgement; the bytes on the wire stay the same. 1/0.
+    [[nodiscard]] int SetNoDelay(bool on);
+
+    const platform::Seam& seam() const { return seam_; }
 
     // Takes over an already connected stream socket (one end of a socket pair in the fuzzer),
     // closing whatever this object held.
@@ -83,6 +89,7 @@ private:
     int readLine(std::string& line, int size, int* limit);
     int receiveExact(std::string& data, int count, int limit, int pieceLimit, bool report);
 
+    platform::Seam seam_;
     int handle_ = -1;
     int type_ = 0;
     sockaddr_in peer_{};

@@ -13,8 +13,8 @@ constexpr int kProgressEndPosition = platform::WM_PRG_ENDPOS;
 constexpr int kProgressRange = platform::WM_PRG_RANGE;
 constexpr int kProgressStep = platform::WM_PRG_STEP;
 
-inline void postCommunicationProgress(int message, std::int64_t value) {
-    platform::postProgress(platform::communicationProgressTitle(), message, value);
+inline void postCommunicationProgress(platform::ProgressRegistry& progress, int message, std::int64_t value) {
+    progress.post(platform::communicationProgressTitle(), message, value);
 }
 
 } // namespace rk::link

@@ -11,7 +11,6 @@
 #include "phonebook/key_conversion.h"
 #include "phonebook/line_table.h"
 #include "phonebook/page_files.h"
-#include "platform/clock.h"
 #include "platform/file_writer.h"
 
 #include <pugixml.hpp>
@@ -76,7 +75,8 @@ std::unordered_map<std::string_view, std::string_view> firstItemElements(pugi::x
 }
 
 // The body of a data-set file: the commands of every item of its range that has an element.
-std::string convertDataSetFile(pugi::xml_document& document, const DataSetRange& range, int fwIs501) {
+std::string convertDataSetFile(image::DataImage& image, pugi::xml_document& document, const DataSetRange& range,
+                               int fwIs501) {
     const auto elements = firstItemElements(document);
     std::string body;
     const int last = std::min(range.last, range.first + kMostDataSetItems - 1);
@@ -85,7 +85,7 @@ std::string convertDataSetFile(pugi::xml_document& document, const DataSetRange&
         std::snprintf(name, sizeof name, "h%03d", item);
         const auto found = elements.find(name);
         if (found == elements.end()) continue;
-        phonebook::convertDataSetItem(image::dataImage(), item, found->second, fwIs501, body);
+        phonebook::convertDataSetItem(image, item, found->second, fwIs501, body);
     }
     return body;
 }
@@ -112,20 +112,20 @@ int DeviceSession::WritePhonebook(int paceFlag) {
     return result;
 }
 
-void DeviceSession::PrepareSysTanUpload() {
-    phonebook::makeMainUnitSystemFiles(workDirectory_ + "/sys-tan.txt", workDirectory_ + "/sys-tan000.txt",
-                                       fwIs100_ == 1);
+int DeviceSession::PrepareSysTanUpload() {
+    return phonebook::makeMainUnitSystemFiles(workDirectory_ + "/sys-tan.txt", workDirectory_ + "/sys-tan000.txt",
+                                              fwIs100_ == 1);
 }
 
-void DeviceSession::PrepareTelTanUpload() {
-    phonebook::makeMainUnitTelephoneFiles(workDirectory_ + "/tel-tan.txt", workDirectory_ + "/tel-tan101.txt",
-                                          fwIs100_ == 1);
+int DeviceSession::PrepareTelTanUpload() {
+    return phonebook::makeMainUnitTelephoneFiles(workDirectory_ + "/tel-tan.txt",
+                                                 workDirectory_ + "/tel-tan101.txt", fwIs100_ == 1);
 }
 
 int DeviceSession::receiveLoop(int position) {
     transferState_ = 3;
     for (;;) {
-        postCommunicationProgress(kProgressSetPosition, position);
+        post(kProgressSetPosition, position);
         progressBase_ = position;
         position += progressStep_;
         ReportTransferRange(progressBase_, progressBase_ + progressStep_, INT_MAX);
@@ -137,8 +137,8 @@ int DeviceSession::receiveLoop(int position) {
             return -1;
         }
         if (fileList_.empty()) {
-            postCommunicationProgress(kProgressSetPosition, 100);
-            for (int i = 0; i < 10; ++i) platform::pause(200);
+            post(kProgressSetPosition, 100);
+            for (int i = 0; i < 10; ++i) seam_.clock.pause(200);
             record_.reset();
             returnConnection_.reset();
             return 0;
@@ -168,7 +168,7 @@ int DeviceSession::ReceiveFile() {
         connection.Close();
         return 0;
     }
-    platform::pause(3000);
+    seam_.clock.pause(3000);
     if (ask(kRequestFileWithCredentials) != 1) return 0;
     if (StatusClass() != 2) {
         connection.Close();
@@ -179,13 +179,13 @@ int DeviceSession::ReceiveFile() {
     std::ofstream raw(copy, std::ios::binary | std::ios::trunc);
     if (copy.empty() || !raw) return 0;
     lastCopyFile_ = copy;
-    for (int i = 0; i < 10; ++i) platform::pause(1000);
+    for (int i = 0; i < 10; ++i) seam_.clock.pause(1000);
 
     const int length = record_->contentLength;
     ReportTransferRange(progressBase_, progressBase_ + progressStep_, length);
     std::string body;
     // Whatever arrived is kept, even when the connection failed half-way: the XML load decides.
-    if (length > 0) connection.ReceiveExactReported(body, length, 200, 1);
+    if (length > 0) static_cast<void>(connection.ReceiveExactReported(body, length, 200, 1));
     raw.write(body.data(), static_cast<std::streamsize>(body.size()));
     raw.close();
 
@@ -196,18 +196,18 @@ int DeviceSession::ReceiveFile() {
 
     platform::FileWriter output;
     if (!output.open(workDirectory_ + "/" + currentFileName_)) return 0;
-    const auto header = phonebook::fileHeaderLine().formatNow();
+    const auto header = workspace_.fileHeaderLine().formatNow();
     output.write(std::string_view(header.data(), header.size()));
     if (currentFileName_ == "sys-tan.txt")
         output.write(phonebook::convertCommonPhonebook(firstElementText(document, "systan"), fwIs100_));
     else if (currentFileName_ == "tel-tan.txt")
         output.write(phonebook::convertMyPhonebook(firstElementText(document, "teltan"), fwIs100_));
     else if (currentFileName_ == "one-touch.txt")
-        output.write(phonebook::convertOneTouchKeys(image::dataImage(), firstElementText(document, "i92")));
+        output.write(phonebook::convertOneTouchKeys(workspace_.image(), firstElementText(document, "i92")));
     else if (currentFileName_ == "nandemo.txt")
-        output.write(phonebook::convertAnythingKeys(image::dataImage(), firstElementText(document, "i14")));
+        output.write(phonebook::convertAnythingKeys(workspace_.image(), firstElementText(document, "i14")));
     else if (const DataSetRange* range = dataSetRangeOf(currentFileName_))
-        output.write(convertDataSetFile(document, *range, fwIs501_));
+        output.write(convertDataSetFile(workspace_.image(), document, *range, fwIs501_));
     if (!output.commit()) return 0;
 
     removeFromFileList(currentFileName_);

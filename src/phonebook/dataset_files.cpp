@@ -317,12 +317,13 @@ int writeDataSetFilesFromTable(int group, const std::string& directory, const Li
     return writer.finish() ? 1 : 0;
 }
 
-int writeDataSetFiles(int group, const std::string& directory, bool progress, bool valueFormat) {
+int writeDataSetFiles(Workspace& workspace, platform::ProgressRegistry* progress, int group,
+                      const std::string& directory, bool valueFormat) {
     const std::string& title = platform::fileProgressTitle();
-    if (progress) platform::postProgress(title, platform::WM_PRG_STEP, 0);
-    LineTable& table = lineTable();
-    const auto lines = fillDataSetLines(image::dataImage(), group, table);
-    if (progress) platform::postProgress(title, platform::WM_PRG_STEP, 0);
+    if (progress != nullptr) progress->post(title, platform::WM_PRG_STEP, 0);
+    LineTable& table = workspace.lineTable();
+    const auto lines = fillDataSetLines(workspace.image(), group, table);
+    if (progress != nullptr) progress->post(title, platform::WM_PRG_STEP, 0);
     if (!lines || *lines == 0) return 0;
     return writeDataSetFilesFromTable(group, directory, table, valueFormat);
 }

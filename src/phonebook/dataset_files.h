@@ -6,6 +6,8 @@
 
 #include "image/data_image.h"
 #include "phonebook/line_table.h"
+#include "phonebook/workspace.h"
+#include "platform/progress.h"
 
 #include <cstddef>
 #include <optional>
@@ -31,13 +33,14 @@ std::optional<std::size_t> fillDataSetLines(image::DataImage& image, int group, 
 // Formats the command lines of a group, already in the table, into the group's files in a
 // directory. 1 when files were written, 0 when the first line is blank or a file could not be
 // written (files finished before stay in place).
-int writeDataSetFilesFromTable(int group, const std::string& directory, const LineTable& table,
+[[nodiscard]] int writeDataSetFilesFromTable(int group, const std::string& directory, const LineTable& table,
                                bool valueFormat);
 
-// The whole generation from the process-wide image and line table. With `progress` a step is
-// posted to the "ファイル作成中" window before and after the command lines are laid out.
+// The whole generation from the workspace's image and line table. With a progress registry a
+// step is posted to the "ファイル作成中" window before and after the command lines are laid out.
 // `valueFormat` is set for main units that take the newer value form of command 9419.
-int writeDataSetFiles(int group, const std::string& directory, bool progress, bool valueFormat);
+[[nodiscard]] int writeDataSetFiles(Workspace& workspace, platform::ProgressRegistry* progress, int group,
+                                    const std::string& directory, bool valueFormat);
 
 // The value text of one command line in the main unit's form: the fields after the command
 // number separated by "@" and ended by ","; nullopt when the line yields no value.

@@ -42,11 +42,6 @@ std::span<const char, LineTable::kTotalBytes> LineTable::bytes() const {
     return std::span<const char, kTotalBytes>(lines_.front().data(), kTotalBytes);
 }
 
-LineTable& lineTable() {
-    static LineTable table;
-    return table;
-}
-
 std::span<char> FileHeaderLine::mutableField(std::size_t index) {
     switch (index) {
     case 0:
@@ -125,11 +120,6 @@ FileHeaderLine::Line FileHeaderLine::formatNow() const {
     std::tm local{};
     localtime_r(&now, &local);
     return format(local);
-}
-
-FileHeaderLine& fileHeaderLine() {
-    static FileHeaderLine header;
-    return header;
 }
 
 } // namespace rk::phonebook

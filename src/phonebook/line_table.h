@@ -3,7 +3,7 @@
 //
 // LineTable: 10,000 fixed-column lines of 192 bytes (1,920,000 bytes). Writers lay their records
 // out in it line by line (columns fixed per file format), then format the file from it; parsers
-// read a whole file into the same area as raw bytes. One process-wide table, used by one file
+// read a whole file into the same area as raw bytes. The workspace holds one, used by one file
 // operation at a time.
 //
 // FileHeaderLine: the 192-byte first line. Its six carried fields mean nothing to us; they are
@@ -50,9 +50,6 @@ private:
 };
 static_assert(sizeof(LineTable) == LineTable::kTotalBytes, "the lines sit back to back");
 
-// The process-wide table. It lives for the whole run and is never moved.
-LineTable& lineTable();
-
 class FileHeaderLine {
 public:
     static constexpr std::size_t kBytes = 192;
@@ -96,8 +93,5 @@ private:
 
     std::span<char> mutableField(std::size_t index);
 };
-
-// The process-wide header fields, shared by the phonebook and data-set files.
-FileHeaderLine& fileHeaderLine();
 
 } // namespace rk::phonebook

@@ -1,7 +1,6 @@
 #include "phonebook/phonebook.h"
 
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "phonebook/digit_codes.h"
 #include "phonebook/number_index.h"
 
@@ -89,18 +88,23 @@ void copyName(std::array<char, 21>& field, const std::array<char, 21>& name) {
     for (int i = 0; i < kNameBytes && name[i] != 0; ++i) field[i] = name[i] == ',' ? ' ' : name[i];
 }
 
-PhonebookArea& area(Copy copy) {
-    DataImage& image = image::dataImage();
+PhonebookArea& area(Workspace& workspace, Copy copy) {
+    DataImage& image = workspace.image();
     return copy == Copy::Working ? image.workingCopy : image.backupCopy;
 }
 
-Layout currentLayout() {
-    return image::layoutOf(image::dataImage().memoryMode);
+const PhonebookArea& area(const Workspace& workspace, Copy copy) {
+    const DataImage& image = workspace.image();
+    return copy == Copy::Working ? image.workingCopy : image.backupCopy;
+}
+
+Layout currentLayout(const Workspace& workspace) {
+    return image::layoutOf(workspace.image().memoryMode);
 }
 
 // Slot of a common-phonebook memory in the current layout, or -1.
-int systemSlot(int memory) {
-    const Layout layout = currentLayout();
+int systemSlot(const Workspace& workspace, int memory) {
+    const Layout layout = currentLayout(workspace);
     if (layout == Layout::None) return -1;
     if (memory < 0 || memory >= image::geometryOf(layout).systemMemories) return -1;
     return memory;
@@ -108,18 +112,18 @@ int systemSlot(int memory) {
 
 // Slot of the first memory of a telephone's block in the current layout, or -1. Only the 108
 // blocks the phonebook area has room for can be addressed.
-int telephoneBlockSlot(int position) {
-    const Layout layout = currentLayout();
+int telephoneBlockSlot(const Workspace& workspace, int position) {
+    const Layout layout = currentLayout(workspace);
     const int block = positionToIndex(position);
     if (layout == Layout::None || block < 1 || block > static_cast<int>(image::kTelephoneBlocks)) return -1;
     const image::LayoutGeometry geometry = image::geometryOf(layout);
     return geometry.systemSlots + (block - 1) * geometry.memoriesPerTelephone;
 }
 
-int telephoneSlot(int position, int memory) {
-    const int blockSlot = telephoneBlockSlot(position);
+int telephoneSlot(const Workspace& workspace, int position, int memory) {
+    const int blockSlot = telephoneBlockSlot(workspace, position);
     if (blockSlot < 0) return -1;
-    const image::LayoutGeometry geometry = image::geometryOf(currentLayout());
+    const image::LayoutGeometry geometry = image::geometryOf(currentLayout(workspace));
     const int offset = memory - geometry.firstTelephoneMemory;
     if (offset < 0 || offset >= geometry.memoriesPerTelephone) return -1;
     return blockSlot + offset;
@@ -128,10 +132,9 @@ int telephoneSlot(int position, int memory) {
 // Looks through memories [first, first + count) of a copy for the number just stored in
 // `slot`. The first pair found is recorded; every later match clears the new number when it
 // went into the working copy, which also ends the search.
-void detectDuplicates(PhonebookArea& copy, Copy target, int slot, int first, int count, int memoryBase,
-                      int position) {
+void detectDuplicates(DuplicateReport& report, PhonebookArea& copy, Copy target, int slot, int first, int count,
+                      int memoryBase, int position) {
     SpeedDialEntry& stored = copy[static_cast<std::size_t>(slot)];
-    DuplicateReport& report = duplicateReport();
     for (int other = first; other < first + count && !stored.empty(); ++other) {
         const SpeedDialEntry& candidate = copy[static_cast<std::size_t>(other)];
         if (other == slot || candidate.empty() || !sameNumber(candidate.number.data(), stored.number.data()))
@@ -191,33 +194,28 @@ EntryText rawText(const SpeedDialEntry& entry) {
 
 } // namespace
 
-DuplicateReport& duplicateReport() {
-    static DuplicateReport report;
-    return report;
+void resetDuplicateReport(Workspace& workspace) {
+    workspace.duplicateReport() = DuplicateReport{};
 }
 
-void resetDuplicateReport() {
-    duplicateReport() = DuplicateReport{};
-}
-
-bool storeSystemEntry(int memory, EntryText& text) {
-    const int slot = systemSlot(memory);
+bool storeSystemEntry(Workspace& workspace, int memory, EntryText& text) {
+    const int slot = systemSlot(workspace, memory);
     if (slot < 0) return false;
-    DataImage& image = image::dataImage();
+    DataImage& image = workspace.image();
     normaliseNames(text);
     const PackedNumber packed = packNumberText(text.number);
-    const bool keepTail = currentLayout() == Layout::Memories990;
+    const bool keepTail = currentLayout(workspace) == Layout::Memories990;
     writeEntry(image.workingCopy[static_cast<std::size_t>(slot)], packed.data(), kPackedNumberBytes, text,
                static_cast<std::uint8_t>(text.group & 7), keepTail);
     if (packed[0] != 0) detail::updateNumberIndex(image, memory, normalisedTextOf(text.number));
     return true;
 }
 
-bool storeSystemEntryChecked(int memory, EntryText& text, Copy target) {
-    const int slot = systemSlot(memory);
+bool storeSystemEntryChecked(Workspace& workspace, int memory, EntryText& text, Copy target) {
+    const int slot = systemSlot(workspace, memory);
     if (slot < 0) return false;
-    DataImage& image = image::dataImage();
-    PhonebookArea& copy = area(target);
+    DataImage& image = workspace.image();
+    PhonebookArea& copy = area(workspace, target);
     SpeedDialEntry& entry = copy[static_cast<std::size_t>(slot)];
     normaliseNames(text);
     const auto group = static_cast<std::uint8_t>(text.group & 7);
@@ -227,9 +225,9 @@ bool storeSystemEntryChecked(int memory, EntryText& text, Copy target) {
         const PackedNumber packed = packNumberText(text.number);
         writeEntry(entry, packed.data(), kPackedNumberBytes, text, group, false);
     }
-    if (sharedState().dupCheckEnabled == 1) {
-        const int scanned = currentLayout() == Layout::Memories990 ? 1000 : 600;
-        detectDuplicates(copy, target, slot, 0, scanned, 0, 0);
+    if (workspace.flags().dupCheckEnabled == 1) {
+        const int scanned = currentLayout(workspace) == Layout::Memories990 ? 1000 : 600;
+        detectDuplicates(workspace.duplicateReport(), copy, target, slot, 0, scanned, 0, 0);
     }
     if (target == Copy::Working && !entry.empty())
         detail::updateNumberIndex(image, memory, normalisedTextOf(entry.number.data()));
@@ -238,10 +236,10 @@ bool storeSystemEntryChecked(int memory, EntryText& text, Copy target) {
 
 namespace {
 
-bool storeTelephone(int position, int memory, EntryText& text, bool checked, Copy target) {
-    const int slot = telephoneSlot(position, memory);
+bool storeTelephone(Workspace& workspace, int position, int memory, EntryText& text, bool checked, Copy target) {
+    const int slot = telephoneSlot(workspace, position, memory);
     if (slot < 0) return false;
-    PhonebookArea& copy = area(target);
+    PhonebookArea& copy = area(workspace, target);
     normaliseNames(text);
     SpeedDialEntry& entry = copy[static_cast<std::size_t>(slot)];
     if (checked && target == Copy::Working) {
@@ -251,101 +249,101 @@ bool storeTelephone(int position, int memory, EntryText& text, bool checked, Cop
         writeEntry(entry, packed.data(), kPackedNumberBytes, text, 0, false);
     }
     if (checked) {
-        const image::LayoutGeometry geometry = image::geometryOf(currentLayout());
-        detectDuplicates(copy, target, slot, telephoneBlockSlot(position), geometry.memoriesPerTelephone,
-                         geometry.firstTelephoneMemory, position);
+        const image::LayoutGeometry geometry = image::geometryOf(currentLayout(workspace));
+        detectDuplicates(workspace.duplicateReport(), copy, target, slot, telephoneBlockSlot(workspace, position),
+                         geometry.memoriesPerTelephone, geometry.firstTelephoneMemory, position);
     }
     return true;
 }
 
 } // namespace
 
-bool storeTelephoneEntry(int position, int memory, EntryText& text) {
-    return storeTelephone(position, memory, text, false, Copy::Working);
+bool storeTelephoneEntry(Workspace& workspace, int position, int memory, EntryText& text) {
+    return storeTelephone(workspace, position, memory, text, false, Copy::Working);
 }
 
-bool storeTelephoneEntryChecked(int position, int memory, EntryText& text, Copy target) {
-    return storeTelephone(position, memory, text, true, target);
+bool storeTelephoneEntryChecked(Workspace& workspace, int position, int memory, EntryText& text, Copy target) {
+    return storeTelephone(workspace, position, memory, text, true, target);
 }
 
-bool loadSystemEntry(int memory, EntryText& text, Copy source) {
-    const int slot = systemSlot(memory);
+bool loadSystemEntry(const Workspace& workspace, int memory, EntryText& text, Copy source) {
+    const int slot = systemSlot(workspace, memory);
     if (slot < 0) {
         fillMissingText(text);
         return false;
     }
-    fillLoadedText(area(source)[static_cast<std::size_t>(slot)], text);
+    fillLoadedText(area(workspace, source)[static_cast<std::size_t>(slot)], text);
     return true;
 }
 
-bool loadTelephoneEntry(int position, int memory, EntryText& text, Copy source) {
-    const int slot = telephoneSlot(position, memory);
+bool loadTelephoneEntry(const Workspace& workspace, int position, int memory, EntryText& text, Copy source) {
+    const int slot = telephoneSlot(workspace, position, memory);
     if (slot < 0) {
         fillMissingText(text);
         return false;
     }
-    fillLoadedText(area(source)[static_cast<std::size_t>(slot)], text);
+    fillLoadedText(area(workspace, source)[static_cast<std::size_t>(slot)], text);
     return true;
 }
 
-void clearSystemBook(int mode) {
-    image::clearSystemSpeedDialTables(image::dataImage(), image::layoutOf(static_cast<std::uint8_t>(mode)));
+void clearSystemBook(Workspace& workspace, int mode) {
+    image::clearSystemSpeedDialTables(workspace.image(), image::layoutOf(static_cast<std::uint8_t>(mode)));
 }
 
-void clearTelephoneBooks(int mode) {
+void clearTelephoneBooks(Workspace& workspace, int mode) {
     const Layout layout = image::layoutOf(static_cast<std::uint8_t>(mode));
     if (layout == Layout::None) return;
     const image::LayoutGeometry geometry = image::geometryOf(layout);
-    PhonebookArea& copy = image::dataImage().workingCopy;
+    PhonebookArea& copy = workspace.image().workingCopy;
     const auto first = copy.begin() + geometry.systemSlots;
     std::fill(first,
               first + static_cast<std::ptrdiff_t>(image::kTelephoneBlocks) * geometry.memoriesPerTelephone,
               SpeedDialEntry{});
 }
 
-void commitBackup() {
-    DataImage& image = image::dataImage();
+void commitBackup(Workspace& workspace) {
+    DataImage& image = workspace.image();
     image.backupCopy = image.workingCopy;
 }
 
-void restoreFromBackup() {
-    DataImage& image = image::dataImage();
+void restoreFromBackup(Workspace& workspace) {
+    DataImage& image = workspace.image();
     image.workingCopy = image.backupCopy;
 }
 
-void applyPageFromBackup(int page, PageKind kind) {
-    restoreFromBackup();
+void applyPageFromBackup(Workspace& workspace, int page, PageKind kind) {
+    restoreFromBackup(workspace);
     if (page == 0) return;
-    const PhonebookArea& backup = image::dataImage().backupCopy;
+    const PhonebookArea& backup = workspace.image().backupCopy;
     if (kind == PageKind::System) {
         if (page < 1 || page > kSystemPages) return;
         const int first = (page - 1) * kMemoriesPerSystemPage;
         const int last = std::min(page * kMemoriesPerSystemPage - 1, 989);
         for (int memory = last; memory >= first; --memory) {
-            if (systemSlot(memory) < 0) continue;
+            if (systemSlot(workspace, memory) < 0) continue;
             EntryText text = rawText(backup[static_cast<std::size_t>(memory)]);
-            storeSystemEntryChecked(memory, text, Copy::Working);
+            storeSystemEntryChecked(workspace, memory, text, Copy::Working);
         }
         return;
     }
     const int firstPosition = (page >= 1 && page <= kTelephonePages)
                                   ? kFirstPhonebookPosition + 2 * (page - 1)
                                   : kFirstPhonebookPosition;
-    const image::LayoutGeometry geometry = image::geometryOf(currentLayout());
+    const image::LayoutGeometry geometry = image::geometryOf(currentLayout(workspace));
     for (int position = firstPosition; position <= firstPosition + 1; ++position) {
         for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset) {
             const int memory = geometry.firstTelephoneMemory + offset;
-            const int slot = telephoneSlot(position, memory);
+            const int slot = telephoneSlot(workspace, position, memory);
             if (slot < 0) continue;
             EntryText text = rawText(backup[static_cast<std::size_t>(slot)]);
-            storeTelephoneEntryChecked(position, memory, text, Copy::Working);
+            storeTelephoneEntryChecked(workspace, position, memory, text, Copy::Working);
         }
     }
 }
 
-image::FreeEntryStats countFreeEntries(int position) {
-    DataImage& image = image::dataImage();
-    const Layout layout = currentLayout();
+image::FreeEntryStats countFreeEntries(Workspace& workspace, int position) {
+    DataImage& image = workspace.image();
+    const Layout layout = currentLayout(workspace);
     image::FreeEntryStats stats;
     if (layout == Layout::None) return image.freeEntries = stats;
     const image::LayoutGeometry geometry = image::geometryOf(layout);
@@ -359,7 +357,7 @@ image::FreeEntryStats countFreeEntries(int position) {
         return image.freeEntries = stats;
     }
     stats.tableSize = geometry.memoriesPerTelephone;
-    const int blockSlot = telephoneBlockSlot(position);
+    const int blockSlot = telephoneBlockSlot(workspace, position);
     if (blockSlot < 0) return image.freeEntries = stats;
     for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset) {
         if (!image.workingCopy[static_cast<std::size_t>(blockSlot + offset)].empty()) continue;

@@ -50,28 +50,24 @@ std::string_view columnText(const LineTable::Line& line, std::size_t column, std
 
 } // namespace detail
 
-PhonebookFileSettings& phonebookFileSettings() {
-    static PhonebookFileSettings settings;
-    return settings;
-}
-
-std::string formatPhonebookFile(int kind, const FileHeaderLine::Line& header, int unitOrderFlag) {
-    if (kind == kMyPhonebookFile) return detail::formatMyPhonebook(header);
-    return detail::formatCommonPhonebook(header, unitOrderFlag);
+std::string formatPhonebookFile(Workspace& workspace, int kind, const FileHeaderLine::Line& header,
+                                int unitOrderFlag) {
+    if (kind == kMyPhonebookFile) return detail::formatMyPhonebook(workspace, header);
+    return detail::formatCommonPhonebook(workspace, header, unitOrderFlag);
 }
 
 namespace {
 
-void parseBody(int kind, std::span<const char> body, int unitOrderFlag) {
+void parseBody(Workspace& workspace, int kind, std::span<const char> body, int unitOrderFlag) {
     body = body.first(std::min(body.size(), LineTable::kTotalBytes));
     if (kind == kMyPhonebookFile)
-        parseMyPhonebook(body);
+        parseMyPhonebook(workspace, body);
     else
-        parseCommonPhonebook(body, unitOrderFlag);
+        parseCommonPhonebook(workspace, body, unitOrderFlag);
 }
 
-std::string phonebookPath() {
-    const PhonebookFileSettings& settings = phonebookFileSettings();
+std::string phonebookPath(Workspace& workspace) {
+    const PhonebookFileSettings& settings = workspace.fileSettings();
     return settings.phoneDir + settings.phoneFileName;
 }
 
@@ -89,24 +85,25 @@ std::size_t readUpTo(int descriptor, char* data, std::size_t size) {
 
 } // namespace
 
-void parsePhonebookFile(int kind, std::span<const char> file, int unitOrderFlag) {
+void parsePhonebookFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag) {
     const bool hasHeader =
-        fileHeaderLine().takeFrom(file.first(std::min(file.size(), FileHeaderLine::kBytes)));
+        workspace.fileHeaderLine().takeFrom(file.first(std::min(file.size(), FileHeaderLine::kBytes)));
     if (hasHeader) file = file.subspan(std::min(file.size(), FileHeaderLine::kBytes));
-    parseBody(kind, file, unitOrderFlag);
+    parseBody(workspace, kind, file, unitOrderFlag);
 }
 
-int writePhonebookFile(int kind) {
-    const platform::WaitCursor waiting;
-    const PhonebookFileSettings& settings = phonebookFileSettings();
-    const std::string content = formatPhonebookFile(
-        kind, fileHeaderLine().formatNow(), kind == kCommonPhonebookFile ? settings.unitOrderFlag : 0);
-    return platform::replaceFile(phonebookPath(), content) ? kFileDone : kFileNotOpenable;
+int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind) {
+    const platform::WaitCursor waiting(ui);
+    const PhonebookFileSettings& settings = workspace.fileSettings();
+    const std::string content =
+        formatPhonebookFile(workspace, kind, workspace.fileHeaderLine().formatNow(),
+                            kind == kCommonPhonebookFile ? settings.unitOrderFlag : 0);
+    return platform::replaceFile(phonebookPath(workspace), content) ? kFileDone : kFileNotOpenable;
 }
 
-int readPhonebookFile(int kind) {
-    const platform::WaitCursor waiting;
-    const int descriptor = ::open(phonebookPath().c_str(), O_RDONLY | O_CLOEXEC);
+int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind) {
+    const platform::WaitCursor waiting(ui);
+    const int descriptor = ::open(phonebookPath(workspace).c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) return kFileNotOpenable;
     struct stat status {};
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -115,18 +112,19 @@ int readPhonebookFile(int kind) {
     }
     FileHeaderLine::Line header{};
     const std::size_t headerBytes = readUpTo(descriptor, header.data(), header.size());
-    if (!fileHeaderLine().takeFrom(std::span<const char>(header.data(), headerBytes)) &&
+    if (!workspace.fileHeaderLine().takeFrom(std::span<const char>(header.data(), headerBytes)) &&
         ::lseek(descriptor, 0, SEEK_SET) != 0) {
         ::close(descriptor);
         return kFileNotOpenable;
     }
     // The whole file goes into the staging area and is parsed there.
-    LineTable& table = lineTable();
+    LineTable& table = workspace.lineTable();
     table.clear();
     const std::span<char, LineTable::kTotalBytes> area = table.bytes();
     const std::size_t bodyBytes = readUpTo(descriptor, area.data(), area.size());
     ::close(descriptor);
-    parseBody(kind, std::span<const char>(area.data(), bodyBytes), phonebookFileSettings().unitOrderFlag);
+    parseBody(workspace, kind, std::span<const char>(area.data(), bodyBytes),
+              workspace.fileSettings().unitOrderFlag);
     return kFileDone;
 }
 

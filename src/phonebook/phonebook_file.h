@@ -2,12 +2,14 @@
 // telephone's my phonebook), also the operator's save files. Shift-JIS, CR LF line ends, the
 // 192-byte header line first, then a column header and one record line per memory.
 //
-// The file routines work on the location and column order the caller sets beforehand in
-// phonebookFileSettings(). The formatting and parsing underneath work on bytes, so that tests,
+// The file routines work on the location and column order the caller sets beforehand in the
+// workspace's file settings. The formatting and parsing underneath work on bytes, so that tests,
 // the fuzzer and the benchmarks reach them without files.
 #pragma once
 
 #include "phonebook/line_table.h"
+#include "phonebook/workspace.h"
+#include "platform/ui.h"
 
 #include <span>
 #include <string>
@@ -22,42 +24,32 @@ constexpr int kMyPhonebookFile = 2;
 constexpr int kFileDone = 0;
 constexpr int kFileNotOpenable = 30;
 
-// Where the next file call reads or writes, and in which column order.
-struct PhonebookFileSettings {
-    std::string phoneDir;      // PhoneDir: the directory, ending with "/"
-    std::string phoneFileName; // PhoneFileName: the file name within it
-    // UnitOrderFlag: 1 while the common phonebook is exchanged with the main unit (kanji name
-    // before kana name), 0 for the files kept on the PC (kana name first).
-    int unitOrderFlag = 0;
-};
-
-PhonebookFileSettings& phonebookFileSettings();
-
 // Writes the phonebook of a kind from the working copy to PhoneDir + PhoneFileName. The previous
 // file is replaced only once the new one is complete. 0 when written, 30 when the file could not
-// be created (also after creating its directory).
-int writePhonebookFile(int kind);
+// be created (also after creating its directory). The wait cursor shows while it runs.
+[[nodiscard]] int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind);
 
 // Reads PhoneDir + PhoneFileName into the working copy through the plain stores. Loading does
 // not clear first. 0 when read (also when the content was not recognised and nothing was
 // stored), 30 when the file could not be opened.
-int readPhonebookFile(int kind);
+[[nodiscard]] int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind);
 
 // ---- the formats over bytes ----
 
 // The whole file of a kind as it is written: the given header line, the column header and the
-// record lines, laid out through the process-wide LineTable.
-std::string formatPhonebookFile(int kind, const FileHeaderLine::Line& header, int unitOrderFlag);
+// record lines, laid out through the workspace's LineTable.
+std::string formatPhonebookFile(Workspace& workspace, int kind, const FileHeaderLine::Line& header,
+                                int unitOrderFlag);
 
 // Takes the header line's carried fields from a file's first bytes (zeroing them first) and
 // parses the rest with the parser of the kind. Only the first 1,920,000 bytes after the header
 // line are looked at, as the file routine reads no more.
-void parsePhonebookFile(int kind, std::span<const char> file, int unitOrderFlag);
+void parsePhonebookFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag);
 
 // The parsers proper, over the bytes that follow the header line (or the whole file when it has
 // none): column header, then the record lines.
-void parseCommonPhonebook(std::span<const char> body, int unitOrderFlag);
-void parseMyPhonebook(std::span<const char> body);
+void parseCommonPhonebook(Workspace& workspace, std::span<const char> body, int unitOrderFlag);
+void parseMyPhonebook(Workspace& workspace, std::span<const char> body);
 
 // The column headers, in CP932, without CR LF.
 std::string commonColumnHeader(int unitOrderFlag);

@@ -3,6 +3,7 @@
 
 #include "phonebook/entry_text.h"
 #include "phonebook/line_table.h"
+#include "phonebook/workspace.h"
 
 #include <string>
 #include <string_view>
@@ -27,7 +28,7 @@ void putEntryColumns(LineTable& table, std::size_t index, const EntryText& text)
 // A column's text: up to its first zero byte, at most `width` bytes.
 std::string_view columnText(const LineTable::Line& line, std::size_t column, std::size_t width);
 
-std::string formatCommonPhonebook(const FileHeaderLine::Line& header, int unitOrderFlag);
-std::string formatMyPhonebook(const FileHeaderLine::Line& header);
+std::string formatCommonPhonebook(Workspace& workspace, const FileHeaderLine::Line& header, int unitOrderFlag);
+std::string formatMyPhonebook(Workspace& workspace, const FileHeaderLine::Line& header);
 
 } // namespace rk::phonebook::detail

@@ -48,12 +48,12 @@ std::string commonColumnHeader(int unitOrderFlag) {
 
 namespace detail {
 
-std::string formatCommonPhonebook(const FileHeaderLine::Line& header, int unitOrderFlag) {
-    LineTable& table = lineTable();
+std::string formatCommonPhonebook(Workspace& workspace, const FileHeaderLine::Line& header, int unitOrderFlag) {
+    LineTable& table = workspace.lineTable();
     table.clear();
     for (int memory = 0; memory < kCommonFileRecords; ++memory) {
         EntryText text;
-        loadSystemEntry(memory, text); // memories beyond the table come back empty, group "1"
+        loadSystemEntry(workspace, memory, text); // memories beyond the table come back empty, group "1"
         const auto index = static_cast<std::size_t>(memory);
         putThreeDigits(table, index, 0, memory);
         putEntryColumns(table, index, text);
@@ -89,14 +89,14 @@ std::string formatCommonPhonebook(const FileHeaderLine::Line& header, int unitOr
 
 } // namespace detail
 
-void parseCommonPhonebook(std::span<const char> body, int unitOrderFlag) {
+void parseCommonPhonebook(Workspace& workspace, std::span<const char> body, int unitOrderFlag) {
     std::size_t position = detail::afterColumnHeader(body);
     if (position == detail::kNoLine) return;
     // The data must start with memory 000 (or a spreadsheet's 0); anything else is not ours.
     const std::string_view start(body.data() + position, std::min<std::size_t>(3, body.size() - position));
     if (!start.starts_with("0,") && !start.starts_with("000")) return;
 
-    const int tableSize = countFreeEntries(0).tableSize;
+    const int tableSize = countFreeEntries(workspace, 0).tableSize;
     int expected = 0;
     while (expected < tableSize && position < body.size()) {
         const detail::RecordLine line = detail::nextRecordLine(body, position, kCommonLineLimit);
@@ -111,11 +111,11 @@ void parseCommonPhonebook(std::span<const char> body, int unitOrderFlag) {
         if (line.text.find_first_not_of(" \t") == std::string_view::npos) continue;
         int memory = 0;
         EntryText text = commonRecordEntry(line.text, unitOrderFlag, memory);
-        storeSystemEntry(memory, text);
+        storeSystemEntry(workspace, memory, text);
         // Memories the file jumps over were deleted in it.
         for (int skipped = expected; skipped < std::min(memory, tableSize); ++skipped) {
             EntryText empty = emptyEntry();
-            storeSystemEntry(skipped, empty);
+            storeSystemEntry(workspace, skipped, empty);
         }
         expected = memory + 1;
     }

@@ -22,15 +22,15 @@ std::string myPhonebookColumnHeader() {
 
 namespace detail {
 
-std::string formatMyPhonebook(const FileHeaderLine::Line& header) {
-    LineTable& table = lineTable();
+std::string formatMyPhonebook(Workspace& workspace, const FileHeaderLine::Line& header) {
+    LineTable& table = workspace.lineTable();
     table.clear();
     std::size_t index = 0;
     for (int position = kFirstPhonebookPosition; position <= kLastPhonebookPosition; ++position) {
         for (int memory = kFirstFileMemory; memory < kFirstFileMemory + kLinesPerPosition;
              ++memory, ++index) {
             EntryText text;
-            loadTelephoneEntry(position, memory, text); // memories of the other mode come back empty
+            loadTelephoneEntry(workspace, position, memory, text); // memories of the other mode come back empty
             putThreeDigits(table, index, 0, position);
             table.putByte(index, kTelephoneZeroColumn, '0');
             putThreeDigits(table, index, kTelephoneMemoryColumn, memory);
@@ -61,7 +61,7 @@ std::string formatMyPhonebook(const FileHeaderLine::Line& header) {
 
 } // namespace detail
 
-void parseMyPhonebook(std::span<const char> body) {
+void parseMyPhonebook(Workspace& workspace, std::span<const char> body) {
     std::size_t position = detail::afterColumnHeader(body);
     if (position == detail::kNoLine) return;
     const std::string_view start(body.data() + position, body.size() - position);
@@ -84,7 +84,7 @@ void parseMyPhonebook(std::span<const char> body) {
                 detail::filterNumber(number, text.number);
             detail::copyKanji(kanji, text.kanjiName, true);
             detail::filterKana(rest, text.kanaName);
-            storeTelephoneEntry(expected, kFirstFileMemory + line, text);
+            storeTelephoneEntry(workspace, expected, kFirstFileMemory + line, text);
         }
     }
 }

@@ -6,25 +6,25 @@
 
 namespace rk::phonebook {
 
-void setPhonebookFilePath(const std::filesystem::path& path) {
+void setPhonebookFilePath(Workspace& workspace, const std::filesystem::path& path) {
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(path, error);
     if (error) absolute = path;
-    PhonebookFileSettings& settings = phonebookFileSettings();
+    PhonebookFileSettings& settings = workspace.fileSettings();
     settings.phoneFileName = absolute.filename().string();
     std::string directory = absolute.parent_path().string();
     if (directory.empty() || directory.back() != '/') directory += '/';
     settings.phoneDir = directory;
 }
 
-int savePhonebookFile(const std::filesystem::path& path, int kind) {
-    setPhonebookFilePath(path);
-    return writePhonebookFile(kind);
+int savePhonebookFile(Workspace& workspace, platform::Ui& ui, const std::filesystem::path& path, int kind) {
+    setPhonebookFilePath(workspace, path);
+    return writePhonebookFile(workspace, ui, kind);
 }
 
-int loadPhonebookFile(const std::filesystem::path& path, int kind) {
-    setPhonebookFilePath(path);
-    return readPhonebookFile(kind);
+int loadPhonebookFile(Workspace& workspace, platform::Ui& ui, const std::filesystem::path& path, int kind) {
+    setPhonebookFilePath(workspace, path);
+    return readPhonebookFile(workspace, ui, kind);
 }
 
 std::uintmax_t saveSpaceEstimate(int kind, int memoryCount) {

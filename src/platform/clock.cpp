@@ -1,28 +1,26 @@
 #include "platform/clock.h"
 
-#include <atomic>
-#include <chrono>
+#include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace rk::platform {
-namespace {
 
-std::atomic<double> scale{1.0};
-
-} // namespace
-
-void pause(int milliseconds) {
-    const double scaled = milliseconds * scale.load();
+void Clock::pause(int milliseconds) const {
+    const double scaled = milliseconds * pauseScale_.load();
     if (scaled <= 0) return;
     std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(scaled));
 }
 
-void setPaceScale(double value) {
-    scale.store(value < 0 ? 0 : value);
+int Clock::scaledLimit(int milliseconds) const {
+    if (milliseconds <= 0) return -1;
+    const double scaled = std::ceil(milliseconds * limitScale_.load());
+    return static_cast<int>(std::clamp(scaled, 1.0, 2147483647.0));
 }
 
-double paceScale() {
-    return scale.load();
+int Clock::limitMilliseconds(int seconds) const {
+    if (seconds <= 0) return -1;
+    return scaledLimit(seconds > 2147483 ? 2147483647 : seconds * 1000);
 }
 
 } // namespace rk::platform

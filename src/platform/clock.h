@@ -1,26 +1,42 @@
-// Every fixed pause of the protocol goes through here. The program keeps the real durations;
-// tests set the scale to 0 so that a whole transfer runs in milliseconds.
+// Every fixed pause of the protocol and every time limit of a socket wait goes through one clock
+// object. The program keeps the real durations; tests scale the pauses to zero so that a whole
+// transfer runs in milliseconds, and shrink the limits when they wait for a time-out on purpose.
 #pragma once
+
+#include <atomic>
+#include <chrono>
 
 namespace rk::platform {
 
-// Sleeps for the given time multiplied by the pace scale (1 by default).
-void pause(int milliseconds);
-
-// 1.0 keeps the real durations, 0 skips every pause.
-void setPaceScale(double scale);
-double paceScale();
-
-// Sets the scale for the lifetime of the object and restores the previous one afterwards.
-class ScopedPaceScale {
+class Clock {
 public:
-    explicit ScopedPaceScale(double scale) : previous_(paceScale()) { setPaceScale(scale); }
-    ~ScopedPaceScale() { setPaceScale(previous_); }
-    ScopedPaceScale(const ScopedPaceScale&) = delete;
-    ScopedPaceScale& operator=(const ScopedPaceScale&) = delete;
+    // 1.0 keeps the real durations; 0 skips every pause. A limit is never scaled below one
+    // millisecond, so that a wait for data that is already there still succeeds.
+    explicit Clock(double pauseScale = 1.0, double limitScale = 1.0)
+        : pauseScale_(clamped(pauseScale)), limitScale_(clamped(limitScale)) {}
+    Clock(const Clock&) = delete;
+    Clock& operator=(const Clock&) = delete;
+
+    // Sleeps for the given time multiplied by the pause scale.
+    void pause(int milliseconds) const;
+
+    // How long a wait limited to so many seconds may take, in milliseconds; -1 (no limit) for a
+    // limit of 0 or less.
+    int limitMilliseconds(int seconds) const;
+
+    // The same for a limit given in milliseconds.
+    int scaledLimit(int milliseconds) const;
+
+    void setPauseScale(double scale) { pauseScale_.store(clamped(scale)); }
+    void setLimitScale(double scale) { limitScale_.store(clamped(scale)); }
+    double pauseScale() const { return pauseScale_.load(); }
+    double limitScale() const { return limitScale_.load(); }
 
 private:
-    double previous_;
+    static double clamped(double scale) { return scale < 0 ? 0 : scale; }
+
+    std::atomic<double> pauseScale_;
+    std::atomic<double> limitScale_;
 };
 
 } // namespace rk::platform

@@ -3,43 +3,22 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <mutex>
-#include <utility>
-#include <vector>
 
 namespace rk::platform {
-namespace {
 
-struct Registry {
-    std::mutex mutex;
-    std::vector<std::pair<std::string, ProgressReceiver*>> windows;
-};
-
-Registry& registry() {
-    static Registry instance;
-    return instance;
+void ProgressRegistry::add(const std::string& title, ProgressReceiver* receiver) {
+    std::lock_guard lock(mutex_);
+    windows_.emplace_back(title, receiver);
 }
 
-} // namespace
-
-ProgressRegistration::ProgressRegistration(std::string title, ProgressReceiver& receiver)
-    : title_(std::move(title)), receiver_(&receiver) {
-    Registry& windows = registry();
-    std::lock_guard lock(windows.mutex);
-    windows.windows.emplace_back(title_, receiver_);
+void ProgressRegistry::remove(const std::string& title, ProgressReceiver* receiver) {
+    std::lock_guard lock(mutex_);
+    std::erase(windows_, std::make_pair(title, receiver));
 }
 
-ProgressRegistration::~ProgressRegistration() {
-    Registry& windows = registry();
-    std::lock_guard lock(windows.mutex);
-    auto& list = windows.windows;
-    list.erase(std::remove(list.begin(), list.end(), std::make_pair(title_, receiver_)), list.end());
-}
-
-bool postProgress(std::string_view title, int message, std::int64_t value) {
-    Registry& windows = registry();
-    std::lock_guard lock(windows.mutex);
-    for (auto it = windows.windows.rbegin(); it != windows.windows.rend(); ++it) {
+bool ProgressRegistry::post(std::string_view title, int message, std::int64_t value) {
+    std::lock_guard lock(mutex_);
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
         if (it->first != title) continue;
         it->second->post(message, value);
         return true;
@@ -47,19 +26,26 @@ bool postProgress(std::string_view title, int message, std::int64_t value) {
     return false;
 }
 
-bool progressWindowOpen(std::string_view title) {
-    Registry& windows = registry();
-    std::lock_guard lock(windows.mutex);
-    return std::any_of(windows.windows.begin(), windows.windows.end(),
-                       [title](const auto& window) { return window.first == title; });
+bool ProgressRegistry::isOpen(std::string_view title) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(windows_.begin(), windows_.end(), [title](const auto& window) { return window.first == title; });
 }
 
-void* progressWindowHandle(std::string_view title) {
-    Registry& windows = registry();
-    std::lock_guard lock(windows.mutex);
-    for (auto it = windows.windows.rbegin(); it != windows.windows.rend(); ++it)
+void* ProgressRegistry::windowHandle(std::string_view title) const {
+    std::lock_guard lock(mutex_);
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
         if (it->first == title) return it->second->nativeWindow();
     return nullptr;
+}
+
+ProgressRegistration::ProgressRegistration(ProgressRegistry& registry, std::string title,
+                                           ProgressReceiver& receiver)
+    : registry_(registry), title_(std::move(title)), receiver_(&receiver) {
+    registry_.add(title_, receiver_);
+}
+
+ProgressRegistration::~ProgressRegistration() {
+    registry_.remove(title_, receiver_);
 }
 
 const std::string& communicationProgressTitle() {

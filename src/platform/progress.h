@@ -1,12 +1,15 @@
 // Progress windows are found by their exact title ("データ通信実行中", "ファイル作成中"), as the
-// device link and the file routines expect. Senders post (title, message, value) here; nothing
-// happens when no window of that title is open. A front end registers its progress window
-// under its title while the window exists; tests register a recorder.
+// device link and the file routines expect. Senders post (title, message, value) to the registry
+// they were given; nothing happens when no window of that title is open. A front end registers
+// its progress window under its title while the window exists; tests register a recorder.
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace rk::platform {
 
@@ -30,26 +33,41 @@ public:
     virtual void* nativeWindow() const { return nullptr; }
 };
 
+// The open progress windows of one program, by title. Safe to use from any thread.
+class ProgressRegistry {
+public:
+    ProgressRegistry() = default;
+    ProgressRegistry(const ProgressRegistry&) = delete;
+    ProgressRegistry& operator=(const ProgressRegistry&) = delete;
+
+    // Posts to the most recently registered window of that title. False when none is open.
+    bool post(std::string_view title, int message, std::int64_t value);
+    bool isOpen(std::string_view title) const;
+    // The native handle of the open window of that title, nullptr when none is open.
+    void* windowHandle(std::string_view title) const;
+
+private:
+    friend class ProgressRegistration;
+    void add(const std::string& title, ProgressReceiver* receiver);
+    void remove(const std::string& title, ProgressReceiver* receiver);
+
+    mutable std::mutex mutex_;
+    std::vector<std::pair<std::string, ProgressReceiver*>> windows_;
+};
+
 // Registers a window under its title (CP932 bytes) for the lifetime of the object.
 class ProgressRegistration {
 public:
-    ProgressRegistration(std::string title, ProgressReceiver& receiver);
+    ProgressRegistration(ProgressRegistry& registry, std::string title, ProgressReceiver& receiver);
     ~ProgressRegistration();
     ProgressRegistration(const ProgressRegistration&) = delete;
     ProgressRegistration& operator=(const ProgressRegistration&) = delete;
 
 private:
+    ProgressRegistry& registry_;
     std::string title_;
     ProgressReceiver* receiver_;
 };
-
-// Posts to the most recently registered window of that title. False when none is open.
-bool postProgress(std::string_view title, int message, std::int64_t value);
-
-bool progressWindowOpen(std::string_view title);
-
-// The native handle of the open window of that title, nullptr when none is open.
-void* progressWindowHandle(std::string_view title);
 
 // The two titles, as CP932 bytes.
 const std::string& communicationProgressTitle(); // データ通信実行中

@@ -2,15 +2,7 @@
 
 #include "platform/text.h"
 
-#include <atomic>
-
 namespace rk::platform {
-namespace {
-
-SilentUi silentUi;
-std::atomic<Ui*> current{&silentUi};
-
-} // namespace
 
 Answer SilentUi::messageBox(const MessageRequest& request) {
     switch (request.buttons) {
@@ -23,25 +15,18 @@ Answer SilentUi::messageBox(const MessageRequest& request) {
     return Answer::Ok;
 }
 
-Ui& ui() {
-    return *current.load();
-}
-
-void setUi(Ui* implementation) {
-    current.store(implementation ? implementation : &silentUi);
-}
-
-Answer showError(const Owner& owner, const std::string& text) {
+Answer showError(Ui& ui, const Owner& owner, const std::string& text) {
     static const std::string caption = text::toCp932("エラー");
-    return ui().messageBox({owner, text, caption, Buttons::Ok, Icon::Exclamation});
+    return ui.messageBox({owner, text, caption, Buttons::Ok, Icon::Exclamation});
 }
 
-Answer askQuestion(const Owner& owner, const std::string& text, const std::string& caption, Buttons buttons) {
-    return ui().messageBox({owner, text, caption, buttons, Icon::Question});
+Answer askQuestion(Ui& ui, const Owner& owner, const std::string& text, const std::string& caption,
+                   Buttons buttons) {
+    return ui.messageBox({owner, text, caption, buttons, Icon::Question});
 }
 
-Answer showInformation(const Owner& owner, const std::string& text, const std::string& caption) {
-    return ui().messageBox({owner, text, caption, Buttons::Ok, Icon::Information});
+Answer showInformation(Ui& ui, const Owner& owner, const std::string& text, const std::string& caption) {
+    return ui.messageBox({owner, text, caption, Buttons::Ok, Icon::Information});
 }
 
 } // namespace rk::platform

@@ -1,5 +1,5 @@
 // The seam through which deep code talks to the operator: message boxes, the error notice
-// window and the wait cursor. The GUI installs an implementation that shows real windows, the
+// window and the wait cursor. The GUI hands down an implementation that shows real windows, the
 // command line one that writes to the terminal, tests one that records every request.
 #pragma once
 
@@ -41,8 +41,7 @@ public:
     virtual void setWaitCursor(bool waiting) = 0;
 };
 
-// A Ui that answers every question with its default (OK, or Yes for Yes/No) and shows nothing;
-// installed until a front end installs its own.
+// A Ui that answers every question with its default (OK, or Yes for Yes/No) and shows nothing.
 class SilentUi : public Ui {
 public:
     Answer messageBox(const MessageRequest& request) override;
@@ -50,23 +49,22 @@ public:
     void setWaitCursor(bool) override {}
 };
 
-// The process-wide Ui. Front ends install theirs once at start-up; tests install a recorder.
-Ui& ui();
-void setUi(Ui* implementation); // nullptr restores the silent one
-
 // Shorthands for the three kinds of box the program uses. Texts are CP932.
-Answer showError(const Owner& owner, const std::string& text); // "エラー", OK, !
-Answer askQuestion(const Owner& owner, const std::string& text, const std::string& caption,
+Answer showError(Ui& ui, const Owner& owner, const std::string& text); // "エラー", OK, !
+Answer askQuestion(Ui& ui, const Owner& owner, const std::string& text, const std::string& caption,
                    Buttons buttons); // ?
-Answer showInformation(const Owner& owner, const std::string& text, const std::string& caption);
+Answer showInformation(Ui& ui, const Owner& owner, const std::string& text, const std::string& caption);
 
 // Shows the wait cursor for the lifetime of the object and restores the arrow on every path.
 class WaitCursor {
 public:
-    WaitCursor() { ui().setWaitCursor(true); }
-    ~WaitCursor() { ui().setWaitCursor(false); }
+    explicit WaitCursor(Ui& ui) : ui_(ui) { ui_.setWaitCursor(true); }
+    ~WaitCursor() { ui_.setWaitCursor(false); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Ui& ui_;
 };
 
 } // namespace rk::platform

@@ -2,10 +2,13 @@
 // and acting on a modal window from inside its own event loop.
 #pragma once
 
+#include "app/speed_dial_app.h"
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "phonebook/phonebook.h"
+#include "phonebook/workspace.h"
 #include "platform/text.h"
+#include "support/test_seam.h"
+#include "support/ui_switch.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -14,6 +17,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -58,14 +62,45 @@ inline std::string cp932Of(const QString& text) {
     return text::toCp932(text.toStdString());
 }
 
-// The process-wide state as a fresh start leaves it.
-inline void resetProgramState() {
-    image::initialiseImage(image::dataImage());
-    image::dataImage().backupCopy = image::dataImage().workingCopy;
-    sharedState().dupCheckEnabled = 0;
-    sharedState().phonebookPresent = 0;
-    sharedState().phonebookFileKind = 0;
-    phonebook::resetDuplicateReport();
+// What one test works with, as the program has it: the application object with its workspace
+// and seam. Message boxes go to whichever recorder the test routes the switch to.
+class AppHarness {
+public:
+    AppHarness() : application(ui, &system) {}
+
+    testing::UiSwitch ui;
+    testing::TestSystemFacts system;
+    app::CSpeedDialApp application;
+};
+
+// The harness of the test that runs now, made fresh by each test's init().
+inline std::unique_ptr<AppHarness>& currentHarness() {
+    static std::unique_ptr<AppHarness> harness;
+    return harness;
+}
+inline void startHarness() {
+    currentHarness().reset();
+    currentHarness() = std::make_unique<AppHarness>();
+    Workspace& workspace = currentHarness()->application.workspace();
+    workspace.image().backupCopy = workspace.image().workingCopy;
+}
+inline AppHarness& harness() {
+    return *currentHarness();
+}
+inline Workspace& ws() {
+    return harness().application.workspace();
+}
+inline image::DataImage& img() {
+    return ws().image();
+}
+inline InterfaceFlags& flags() {
+    return ws().flags();
+}
+inline const platform::Seam& seam() {
+    return harness().application.seam();
+}
+inline testing::UiSwitch& uiSwitch() {
+    return harness().ui;
 }
 
 // Runs `action` on the modal window that is on top once the event loop of the window about to

@@ -80,13 +80,13 @@ QString qPath(const std::filesystem::path& path) {
 }
 
 bool copiesEqual() {
-    const image::DataImage& image = image::dataImage();
+    const image::DataImage& image = img();
     return std::memcmp(image.workingCopy.data(), image.backupCopy.data(), sizeof(image.workingCopy)) == 0;
 }
 
 phonebook::EntryText systemEntry(int memory) {
     phonebook::EntryText text;
-    phonebook::loadSystemEntry(memory, text);
+    phonebook::loadSystemEntry(ws(), memory, text);
     return text;
 }
 
@@ -188,7 +188,7 @@ struct BusyObservation {
 
 class ObservingUi : public testing::RecordingUi {
 public:
-    explicit ObservingUi(QDialog& window) : window_(window) {}
+    ObservingUi(testing::UiSwitch& route, QDialog& window) : RecordingUi(route), window_(window) {}
 
     void setWaitCursor(bool waiting) override {
         RecordingUi::setWaitCursor(waiting);
@@ -252,20 +252,20 @@ class FileSelectTest : public QObject {
 
 private slots:
     void init() {
-        resetProgramState();
-        phonebook::phonebookFileSettings() = {"/untouched/", "untouched.rkdat", 0};
+        startHarness();
+        ws().fileSettings() = {"/untouched/", "untouched.rkdat", 0};
     }
 
     void cleanup() {
         platform::setFileWriteLimitForTesting(std::nullopt);
-        platform::setFreeDiskSpaceQueryForTesting({});
+        harness().system.setFreeDiskSpace({});
     }
 
     void windowHasItsThreeButtons() {
-        CFileSelectDlg window(FileOperation::Load);
+        CFileSelectDlg window(FileOperation::Load, ws(), seam());
         QCOMPARE(window.windowTitle(), QStringLiteral(u"ファイル選択"));
         QVERIFY(window.loadMode());
-        QVERIFY(!CFileSelectDlg(FileOperation::Save).loadMode());
+        QVERIFY(!CFileSelectDlg(FileOperation::Save, ws(), seam()).loadMode());
         const QString captions[] = {QStringLiteral(u"共通電話帳ファイル"),
                                     QStringLiteral(u"マイ電話帳ファイル"), QStringLiteral(u"キャンセル")};
         for (int i = 0; i < 3; ++i) QCOMPARE(button(window, kButtons[i])->text(), captions[i]);
@@ -291,16 +291,16 @@ private slots:
     void cancelledFileDialogChangesNothing() {
         QFETCH(bool, load);
         QFETCH(QString, pressed);
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         int spaceQueries = 0;
-        platform::setFreeDiskSpaceQueryForTesting([&](const std::filesystem::path&) {
+        harness().system.setFreeDiskSpace([&](const std::filesystem::path&) {
             ++spaceQueries;
             return std::optional<std::uintmax_t>(1'000'000);
         });
-        image::dataImage().workingCopy[3].number[0] = 0x21;
-        const image::PhonebookArea working = image::dataImage().workingCopy;
+        img().workingCopy[3].number[0] = 0x21;
+        const image::PhonebookArea working = img().workingCopy;
 
-        CFileSelectDlg window(load ? FileOperation::Load : FileOperation::Save);
+        CFileSelectDlg window(load ? FileOperation::Load : FileOperation::Save, ws(), seam());
         window.show();
         FileDialogLook look;
         ModalScript script;
@@ -326,13 +326,12 @@ private slots:
         QVERIFY(look.nonNative);
         QVERIFY(look.confirmsOverwrite);
 
-        QCOMPARE(sharedState().phonebookFileKind, common ? 1 : 2);
         QVERIFY(recorder.boxes().empty());
         QCOMPARE(spaceQueries, 0);
-        QVERIFY(std::memcmp(image::dataImage().workingCopy.data(), working.data(), sizeof(working)) == 0);
+        QVERIFY(std::memcmp(img().workingCopy.data(), working.data(), sizeof(working)) == 0);
         QCOMPARE(copiesEqual(), load);
-        QCOMPARE(sharedState().phonebookPresent, 0);
-        QCOMPARE(phonebook::phonebookFileSettings().phoneFileName, std::string("untouched.rkdat"));
+        QCOMPARE(flags().phonebookPresent, 0);
+        QCOMPARE(ws().fileSettings().phoneFileName, std::string("untouched.rkdat"));
         QVERIFY(window.isVisible());
         QCOMPARE(window.focusWidget(), window.findChild<QPushButton*>(pressed));
     }
@@ -358,12 +357,12 @@ private slots:
         testing::TempDir folder;
         std::filesystem::copy_file(goldenFile(qPrintable(golden)), folder / name.toStdString());
         // A read from the main unit that ended early may have left the main unit's column order.
-        phonebook::phonebookFileSettings().unitOrderFlag = 1;
-        image::dataImage().workingCopy[3].number[0] = 0x21; // empty in the file: overwritten
+        ws().fileSettings().unitOrderFlag = 1;
+        img().workingCopy[3].number[0] = 0x21; // empty in the file: overwritten
 
-        CFileSelectDlg window(FileOperation::Load);
+        CFileSelectDlg window(FileOperation::Load, ws(), seam());
         window.show();
-        ObservingUi recorder(window);
+        ObservingUi recorder(uiSwitch(), window);
         ModalScript script;
         script.expect<QFileDialog>(
             [&](QFileDialog* dialog) { typeAndAccept(dialog, qPath(folder / name.toStdString())); });
@@ -372,25 +371,25 @@ private slots:
         QVERIFY2(script.failures().isEmpty(), qPrintable(script.failures().join(u'\n')));
         QVERIFY(script.done());
         QVERIFY(recorder.boxes().empty());
-        QCOMPARE(sharedState().phonebookPresent, 1);
+        QCOMPARE(flags().phonebookPresent, 1);
         QVERIFY(copiesEqual());
-        QCOMPARE(phonebook::phonebookFileSettings().phoneDir, folder.str() + "/");
-        QCOMPARE(phonebook::phonebookFileSettings().phoneFileName, name.toStdString());
-        QCOMPARE(phonebook::phonebookFileSettings().unitOrderFlag, 0);
+        QCOMPARE(ws().fileSettings().phoneDir, folder.str() + "/");
+        QCOMPARE(ws().fileSettings().phoneFileName, name.toStdString());
+        QCOMPARE(ws().fileSettings().unitOrderFlag, 0);
         if (pressed == QStringLiteral("id2554")) {
             QCOMPARE(systemEntry(0).numberText(), std::string("0312345678"));
             QCOMPARE(bytesOf(systemEntry(0).kanaText()), bytesOf(hexBytes("D4 CF C0 DE"))); // ﾔﾏﾀﾞ
             QCOMPARE(bytesOf(systemEntry(0).kanjiText()),
                      bytesOf(hexBytes("8E 52 93 63 91 BE 98 59"))); // 山田太郎
             QCOMPARE(systemEntry(989).numberText(), std::string()); // beyond the 600 memories in force
-            QVERIFY(image::dataImage().workingCopy[3].empty());
+            QVERIFY(img().workingCopy[3].empty());
         } else {
             phonebook::EntryText text;
-            QVERIFY(phonebook::loadTelephoneEntry(101, 999, text));
+            QVERIFY(phonebook::loadTelephoneEntry(ws(), 101, 999, text));
             QCOMPARE(text.numberText(), std::string("200"));
             QCOMPARE(bytesOf(text.kanjiText()), bytesOf(hexBytes("93 E0 90 FC"))); // 内線
             QCOMPARE(bytesOf(text.kanaText()), bytesOf(hexBytes("C5 B2 BE DD")));  // ﾅｲｾﾝ
-            QVERIFY(!image::dataImage().workingCopy[3].empty()); // the common phonebook is left alone
+            QVERIFY(!img().workingCopy[3].empty()); // the common phonebook is left alone
         }
 
         QVERIFY(recorder.seen.waits > 0);
@@ -405,9 +404,9 @@ private slots:
     void missingFileIsReportedAndTheDialogOpensAgain() {
         testing::TempDir folder;
         std::filesystem::copy_file(goldenFile("common_kana_first.rkdat"), folder / "book.rkdat");
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         recorder.answer(Answer::Ok);
-        CFileSelectDlg window(FileOperation::Load);
+        CFileSelectDlg window(FileOperation::Load, ws(), seam());
         window.show();
 
         QPointer<QFileDialog> first;
@@ -437,7 +436,7 @@ private slots:
         QVERIFY(box.owner.native == &window);
         QCOMPARE(recorder.boxes().size(), std::size_t(1));
         QVERIFY(recorder.unexpectedPrompts().empty());
-        QCOMPARE(sharedState().phonebookPresent, 1);
+        QCOMPARE(flags().phonebookPresent, 1);
         QCOMPARE(systemEntry(0).numberText(), std::string("0312345678"));
         QVERIFY(!std::filesystem::exists(folder / "missing.rkdat"));
     }
@@ -447,11 +446,11 @@ private slots:
         testing::TempDir folder;
         const std::filesystem::path pipe = folder / "pipe.rkdat";
         QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         recorder.answer(Answer::Ok);
-        CFileSelectDlg window(FileOperation::Load);
+        CFileSelectDlg window(FileOperation::Load, ws(), seam());
         window.show();
-        image::dataImage().workingCopy[3].number[0] = 0x21;
+        img().workingCopy[3].number[0] = 0x21;
 
         ModalScript script;
         script.expect<QFileDialog>([&](QFileDialog* dialog) { typeAndAccept(dialog, qPath(pipe)); });
@@ -464,9 +463,9 @@ private slots:
         QCOMPARE(bytesOf(recorder.boxes()[0].text), bytesOf(kOpenErrorText));
         QCOMPARE(bytesOf(recorder.boxes()[0].caption), bytesOf(kOpenErrorCaption));
         QVERIFY(recorder.boxes()[0].icon == Icon::Exclamation);
-        QCOMPARE(sharedState().phonebookPresent, 0);
+        QCOMPARE(flags().phonebookPresent, 0);
         QVERIFY(copiesEqual()); // refreshed after the cancelled load as well
-        QVERIFY(!image::dataImage().workingCopy[3].empty());
+        QVERIFY(!img().workingCopy[3].empty());
     }
 
     void saveNeedsTheEstimatedFreeSpace_data() {
@@ -488,19 +487,19 @@ private slots:
         QFETCH(qulonglong, freeBytes);
         QFETCH(bool, saved);
         testing::TempDir folder;
-        image::dataImage().memoryMode = static_cast<std::uint8_t>(memoryMode);
+        img().memoryMode = static_cast<std::uint8_t>(memoryMode);
         phonebook::EntryText entry = phonebook::EntryText::make("0312345678", "ABC", hexBytes("8E 52 93 63"));
-        QVERIFY(phonebook::storeSystemEntry(5, entry));
-        phonebook::phonebookFileSettings().unitOrderFlag = 1;
+        QVERIFY(phonebook::storeSystemEntry(ws(), 5, entry));
+        ws().fileSettings().unitOrderFlag = 1;
         std::vector<std::filesystem::path> asked;
-        platform::setFreeDiskSpaceQueryForTesting([&](const std::filesystem::path& path) {
+        harness().system.setFreeDiskSpace([&](const std::filesystem::path& path) {
             asked.push_back(path);
             return std::optional<std::uintmax_t>(freeBytes);
         });
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         if (!saved) recorder.answer(Answer::Ok);
 
-        CFileSelectDlg window(FileOperation::Save);
+        CFileSelectDlg window(FileOperation::Save, ws(), seam());
         window.show();
         ModalScript script;
         script.expect<QFileDialog>(
@@ -520,12 +519,12 @@ private slots:
             QCOMPARE(bytesOf(recorder.boxes()[0].caption), bytesOf(kErrorCaption));
             QVERIFY(recorder.boxes()[0].buttons == Buttons::Ok);
             QVERIFY(recorder.boxes()[0].icon == Icon::Exclamation);
-            QCOMPARE(phonebook::phonebookFileSettings().phoneFileName, std::string("untouched.rkdat"));
+            QCOMPARE(ws().fileSettings().phoneFileName, std::string("untouched.rkdat"));
             QVERIFY(recorder.cursorChanges().empty());
             return;
         }
         QVERIFY(recorder.boxes().empty());
-        QCOMPARE(phonebook::phonebookFileSettings().phoneFileName, std::string("book.rkdat"));
+        QCOMPARE(ws().fileSettings().phoneFileName, std::string("book.rkdat"));
         const std::string bytes = readBytes(file);
         QCOMPARE(bytes.substr(0, 1), std::string("2"));
         const auto lines = std::count(bytes.begin(), bytes.end(), '\n');
@@ -548,12 +547,12 @@ private slots:
         std::filesystem::copy_file(goldenFile("common_kana_first.rkdat"), file);
         const std::string before = readBytes(file);
         phonebook::EntryText entry = phonebook::EntryText::make("999", "", "");
-        QVERIFY(phonebook::storeSystemEntry(0, entry));
+        QVERIFY(phonebook::storeSystemEntry(ws(), 0, entry));
         platform::setFileWriteLimitForTesting(4000);
 
-        CFileSelectDlg window(FileOperation::Save);
+        CFileSelectDlg window(FileOperation::Save, ws(), seam());
         window.show();
-        ObservingUi recorder(window);
+        ObservingUi recorder(uiSwitch(), window);
         recorder.answer(Answer::Ok);
         QString overwriteTitle;
         ModalScript script;
@@ -596,8 +595,8 @@ private slots:
         testing::TempDir folder;
         platform::setFileWriteLimitForTesting(100);
         app::QtUi ui;
-        platform::setUi(&ui);
-        CFileSelectDlg window(FileOperation::Save);
+        uiSwitch().route(ui);
+        CFileSelectDlg window(FileOperation::Save, ws(), seam());
         window.show();
 
         QString title;
@@ -618,7 +617,7 @@ private slots:
             QTimer::singleShot(0, ok, [ok] { ok->click(); });
         });
         QTest::mouseClick(button(window, "id2554"), Qt::LeftButton);
-        platform::setUi(nullptr);
+        uiSwitch().unroute(ui);
 
         QVERIFY2(script.failures().isEmpty(), qPrintable(script.failures().join(u'\n')));
         QVERIFY(script.done());
@@ -632,8 +631,8 @@ private slots:
     }
 
     void loadButtonOfTheMenuOpensTheWindowForLoading() {
-        testing::RecordingUi recorder;
-        app::CMenuSelectDlg menu;
+        testing::RecordingUi recorder(uiSwitch());
+        app::CMenuSelectDlg menu(ws(), seam());
         menu.show();
         bool opened = false;
         bool loadMode = false;
@@ -666,20 +665,20 @@ private slots:
     void saveButtonOfTheMenuSavesTheBrowserEdits() {
         QFETCH(int, dupCheckEnabled);
         testing::TempDir folder;
-        testing::RecordingUi recorder;
-        sharedState().dupCheckEnabled = dupCheckEnabled;
-        app::CMenuSelectDlg menu; // takes its snapshot of the working copy
+        testing::RecordingUi recorder(uiSwitch());
+        flags().dupCheckEnabled = dupCheckEnabled;
+        app::CMenuSelectDlg menu(ws(), seam()); // takes its snapshot of the working copy
         menu.show();
         phonebook::EntryText entry = phonebook::EntryText::make("0451234567", "", "");
-        QVERIFY(phonebook::storeSystemEntryChecked(42, entry, phonebook::Copy::Backup));
-        QVERIFY(image::dataImage().workingCopy[42].empty());
+        QVERIFY(phonebook::storeSystemEntryChecked(ws(), 42, entry, phonebook::Copy::Backup));
+        QVERIFY(img().workingCopy[42].empty());
 
         bool loadMode = true;
         bool appliedBeforeOpening = false;
         ModalScript script;
         script.expect<CFileSelectDlg>([&](CFileSelectDlg* window) {
             loadMode = window->loadMode();
-            appliedBeforeOpening = !image::dataImage().workingCopy[42].empty();
+            appliedBeforeOpening = !img().workingCopy[42].empty();
             QPushButton* common = button(*window, "id2554");
             QTimer::singleShot(0, common, [common] { common->click(); });
         });

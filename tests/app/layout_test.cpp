@@ -83,7 +83,7 @@ class LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { resetProgramState(); }
+    void init() { startHarness(); }
 
     void dialogFontIsAJapaneseGothic() {
         const QStringList families = QFontDatabase::families();
@@ -114,11 +114,11 @@ private slots:
     }
 
     void noCaptionIsClipped() {
-        app::CSpeedDialApp application;
+        app::CSpeedDialApp& application = harness().application;
         app::CMainMenuDlg mainWindow(application);
-        app::CMenuSelectDlg menu;
+        app::CMenuSelectDlg menu(ws(), seam());
         app::CErrorNoticeDlg notice;
-        app::CFileSelectDlg fileSelect(app::FileOperation::Load);
+        app::CFileSelectDlg fileSelect(app::FileOperation::Load, ws(), seam());
         for (QWidget* window : std::vector<QWidget*>{&mainWindow, &menu, &notice, &fileSelect}) {
             window->show();
             const QStringList problems = clippedControls(*window);
@@ -129,7 +129,7 @@ private slots:
     }
 
     void mainWindowHasItsDesignedProportions() {
-        app::CSpeedDialApp application;
+        app::CSpeedDialApp& application = harness().application;
         app::CMainMenuDlg window(application);
         const app::DialogUnits units(window.font());
         QCOMPARE(window.size(), units.size(195, 246));

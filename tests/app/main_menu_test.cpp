@@ -51,11 +51,11 @@ template <typename Control> Control* control(QWidget& window, const char* name) 
 }
 
 void seedEntry(std::size_t slot) {
-    image::dataImage().workingCopy[slot].number[0] = 0x12;
+    img().workingCopy[slot].number[0] = 0x12;
 }
 
 bool workingCopyEmpty() {
-    const auto& copy = image::dataImage().workingCopy;
+    const auto& copy = img().workingCopy;
     return std::all_of(copy.begin(), copy.end(),
                        [](const image::SpeedDialEntry& entry) { return entry.empty(); });
 }
@@ -89,18 +89,18 @@ private:
     }
 
 private slots:
-    void init() { resetProgramState(); }
+    void init() { startHarness(); }
 
     void startUpShowsTheDefaultsAndEndsOnConfirmedEscape() {
         QTemporaryDir workDirectory;
         QVERIFY(workDirectory.isValid());
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(workDirectory.path()));
-        image::dataImage().memoryMode = 2; // start-up must reset the image
-        phonebook::duplicateReport().count = 3;
+        img().memoryMode = 2; // start-up must reset the image
+        ws().duplicateReport().count = 3;
 
-        testing::RecordingUi recorder;
-        CSpeedDialApp application;
+        testing::RecordingUi recorder(uiSwitch());
+        CSpeedDialApp& application = harness().application;
         bool modalWindow = false, allowedChecked = false, memories600Checked = false;
         int selection = 0;
         whenModalOpens([&](QWidget* modal) {
@@ -130,9 +130,9 @@ private slots:
         QVERIFY(allowedChecked);
         QVERIFY(memories600Checked);
         QCOMPARE(selection, 1);
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{1});
-        QCOMPARE(phonebook::duplicateReport().count, 0);
-        QCOMPARE(QDir(QString::fromStdString(sharedState().startupDir)).canonicalPath(),
+        QCOMPARE(img().memoryMode, std::uint8_t{1});
+        QCOMPARE(ws().duplicateReport().count, 0);
+        QCOMPARE(QDir(QString::fromStdString(flags().startupDir)).canonicalPath(),
                  QDir(workDirectory.path()).canonicalPath());
         QCOMPARE(application.mainWindow(), nullptr);
         QCOMPARE(recorder.boxes().size(), std::size_t{1});
@@ -140,8 +140,8 @@ private slots:
     }
 
     void escapeAnsweredNoKeepsTheWindowAndYesEndsIt() {
-        testing::RecordingUi recorder;
-        CSpeedDialApp application;
+        testing::RecordingUi recorder(uiSwitch());
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
 
@@ -166,8 +166,8 @@ private slots:
     }
 
     void exitButtonAnsweredYesAccepts() {
-        testing::RecordingUi recorder;
-        CSpeedDialApp application;
+        testing::RecordingUi recorder(uiSwitch());
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
         QPushButton* exit = control<QPushButton>(window, "id1133");
@@ -188,8 +188,8 @@ private slots:
     }
 
     void closeRequestAsksExactlyOnce() {
-        testing::RecordingUi recorder;
-        CSpeedDialApp application;
+        testing::RecordingUi recorder(uiSwitch());
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
 
@@ -210,53 +210,53 @@ private slots:
     }
 
     void initialisationShowsTheCurrentOptions() {
-        sharedState().dupCheckEnabled = 1;
-        image::dataImage().memoryMode = 2;
-        CSpeedDialApp application;
+        flags().dupCheckEnabled = 1;
+        img().memoryMode = 2;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         QVERIFY(control<QRadioButton>(window, "id2565")->isChecked());
         QVERIFY(!control<QRadioButton>(window, "id2564")->isChecked());
         QVERIFY(control<QRadioButton>(window, "id2570")->isChecked());
         QVERIFY(!control<QRadioButton>(window, "id2569")->isChecked());
         QCOMPARE(window.memorySelection(), 2);
-        QCOMPARE(sharedState().dupCheckEnabled, 1); // checking from code stored nothing
+        QCOMPARE(flags().dupCheckEnabled, 1); // checking from code stored nothing
     }
 
     void memoryChoiceWaitsForAProcedure() {
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
         QTest::mouseClick(control<QRadioButton>(window, "id2570"), Qt::LeftButton);
         QVERIFY(control<QRadioButton>(window, "id2570")->isChecked());
         QVERIFY(!control<QRadioButton>(window, "id2569")->isChecked());
         QCOMPARE(window.memorySelection(), 2);
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{1});
+        QCOMPARE(img().memoryMode, std::uint8_t{1});
         // The other group keeps its choice.
         QVERIFY(control<QRadioButton>(window, "id2564")->isChecked());
-        QCOMPARE(sharedState().dupCheckEnabled, 0);
+        QCOMPARE(flags().dupCheckEnabled, 0);
 
         QTest::mouseClick(control<QRadioButton>(window, "id2569"), Qt::LeftButton);
         QCOMPARE(window.memorySelection(), 1);
     }
 
     void duplicateChoiceTakesEffectAtOnce() {
-        testing::RecordingUi recorder;
-        CSpeedDialApp application;
+        testing::RecordingUi recorder(uiSwitch());
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
         QTest::mouseClick(control<QRadioButton>(window, "id2565"), Qt::LeftButton);
-        QCOMPARE(sharedState().dupCheckEnabled, 1);
+        QCOMPARE(flags().dupCheckEnabled, 1);
         QVERIFY(!control<QRadioButton>(window, "id2564")->isChecked());
         QVERIFY(control<QRadioButton>(window, "id2569")->isChecked());
         QCOMPARE(window.memorySelection(), 1);
 
         QTest::mouseClick(control<QRadioButton>(window, "id2564"), Qt::LeftButton);
-        QCOMPARE(sharedState().dupCheckEnabled, 0);
+        QCOMPARE(flags().dupCheckEnabled, 0);
         QVERIFY(recorder.boxes().empty());
     }
 
     void radioButtonsAreNotHiddenBehindTheirFrames() {
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
         QVERIFY(control<QGroupBox>(window, "groupDuplicate") != nullptr);
@@ -268,21 +268,19 @@ private slots:
     }
 
     void editEntryRefusedChangesNothing() {
-        testing::RecordingUi recorder;
-        sharedState().phonebookPresent = 1;
-        sharedState().phonebookFileKind = 2;
+        testing::RecordingUi recorder(uiSwitch());
+        flags().phonebookPresent = 1;
         seedEntry(kCommonSlot);
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
         QTest::mouseClick(control<QRadioButton>(window, "id2570"), Qt::LeftButton);
 
         recorder.answer(Answer::No);
         QVERIFY(!editAndLeaveMenu(window));
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{1});
-        QVERIFY(!image::dataImage().workingCopy[kCommonSlot].empty());
+        QCOMPARE(img().memoryMode, std::uint8_t{1});
+        QVERIFY(!img().workingCopy[kCommonSlot].empty());
         QVERIFY(control<QRadioButton>(window, "id2570")->isChecked());
-        QCOMPARE(sharedState().phonebookFileKind, 2);
         const auto boxes = recorder.boxes();
         QCOMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(bytesOf(boxes[0].text), bytesOf(kClearText));
@@ -293,58 +291,54 @@ private slots:
     }
 
     void editEntryConfirmedClearsTheOldLayout() {
-        testing::RecordingUi recorder;
-        sharedState().phonebookPresent = 1;
+        testing::RecordingUi recorder(uiSwitch());
+        flags().phonebookPresent = 1;
         seedEntry(kCommonSlot);
         seedEntry(kSlotOnlyIn600Layout);
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
         QTest::mouseClick(control<QRadioButton>(window, "id2570"), Qt::LeftButton);
 
         recorder.answer(Answer::Yes);
         QVERIFY(editAndLeaveMenu(window));
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
+        QCOMPARE(img().memoryMode, std::uint8_t{2});
         QVERIFY(workingCopyEmpty()); // includes the part only the 600 layout used
         QCOMPARE(recorder.boxes().size(), std::size_t{1});
         QVERIFY(recorder.unexpectedPrompts().empty());
     }
 
     void editEntryWithoutPhonebookSwitchesSilently() {
-        testing::RecordingUi recorder;
-        sharedState().phonebookFileKind = 1;
+        testing::RecordingUi recorder(uiSwitch());
         seedEntry(kCommonSlot);
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
         QTest::mouseClick(control<QRadioButton>(window, "id2570"), Qt::LeftButton);
 
         QVERIFY(editAndLeaveMenu(window));
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
-        QVERIFY(!image::dataImage().workingCopy[kCommonSlot].empty());
-        QCOMPARE(sharedState().phonebookFileKind, 0);
+        QCOMPARE(img().memoryMode, std::uint8_t{2});
+        QVERIFY(!img().workingCopy[kCommonSlot].empty());
         QVERIFY(recorder.boxes().empty());
     }
 
     void editEntryWithUnchangedCountOpensTheMenuWithoutAsking() {
-        testing::RecordingUi recorder;
-        sharedState().phonebookPresent = 1;
-        sharedState().phonebookFileKind = 2;
+        testing::RecordingUi recorder(uiSwitch());
+        flags().phonebookPresent = 1;
         seedEntry(kCommonSlot);
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         window.show();
 
         QVERIFY(editAndLeaveMenu(window));
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{1});
-        QVERIFY(!image::dataImage().workingCopy[kCommonSlot].empty());
-        QCOMPARE(sharedState().phonebookFileKind, 0);
+        QCOMPARE(img().memoryMode, std::uint8_t{1});
+        QVERIFY(!img().workingCopy[kCommonSlot].empty());
         QVERIFY(recorder.boxes().empty());
         QVERIFY(window.isVisible());
     }
 
     void captionsAndTabOrder() {
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         QCOMPARE(window.windowTitle(), QStringLiteral(u"パソコン短縮設定用プログラム（Rk3/L）"));
         const std::pair<const char*, QString> buttons[] = {
@@ -379,7 +373,7 @@ private slots:
     }
 
     void versionTextsHoldTheTab() {
-        CSpeedDialApp application;
+        CSpeedDialApp& application = harness().application;
         CMainMenuDlg window(application);
         // "バージョン： \tVer 5.1.0.1" and "対応主装置版数：「4-X」～「11-X」"
         QCOMPARE(

@@ -30,7 +30,7 @@ void leave(app::CMenuSelectDlg& menu, Leave how) {
 }
 
 bool copiesEqual() {
-    const image::DataImage& image = image::dataImage();
+    const image::DataImage& image = img();
     return std::memcmp(image.workingCopy.data(), image.backupCopy.data(), sizeof(image.workingCopy)) == 0;
 }
 
@@ -40,10 +40,10 @@ class MenuSelectTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { resetProgramState(); }
+    void init() { startHarness(); }
 
     void initialisationFocusesDetailedSettings() {
-        app::CMenuSelectDlg menu;
+        app::CMenuSelectDlg menu(ws(), seam());
         QCOMPARE(menu.windowTitle(), QStringLiteral(u"メニュー選択"));
         const std::pair<const char*, QString> buttons[] = {
             {"id1077", QStringLiteral(u"詳細設定")},
@@ -71,48 +71,48 @@ private slots:
 
     void leavingWithDuplicateCheckTakesTheBackupCopy() {
         QFETCH(int, how);
-        testing::RecordingUi recorder;
-        sharedState().dupCheckEnabled = 1;
-        app::CMenuSelectDlg menu;
+        testing::RecordingUi recorder(uiSwitch());
+        flags().dupCheckEnabled = 1;
+        app::CMenuSelectDlg menu(ws(), seam());
         menu.show();
         // Browser editing with the check on stores into the backup copy only.
-        image::dataImage().backupCopy[kBrowserSlot].number[0] = 0x21;
-        QVERIFY(image::dataImage().workingCopy[kBrowserSlot].empty());
+        img().backupCopy[kBrowserSlot].number[0] = 0x21;
+        QVERIFY(img().workingCopy[kBrowserSlot].empty());
 
         leave(menu, static_cast<Leave>(how));
         QVERIFY(!menu.isVisible());
         QCOMPARE(menu.result(), int(QDialog::Rejected));
-        QVERIFY(!image::dataImage().workingCopy[kBrowserSlot].empty());
+        QVERIFY(!img().workingCopy[kBrowserSlot].empty());
         QVERIFY(copiesEqual());
         QVERIFY(recorder.boxes().empty());
     }
 
     void leavingWithoutDuplicateCheckKeepsTheWorkingCopy() {
-        sharedState().dupCheckEnabled = 0;
-        app::CMenuSelectDlg menu;
+        flags().dupCheckEnabled = 0;
+        app::CMenuSelectDlg menu(ws(), seam());
         menu.show();
-        image::dataImage().workingCopy[kReadSlot].number[0] = 0x33; // as the browser left it
-        image::dataImage().backupCopy[kBrowserSlot].number[0] = 0x21;
+        img().workingCopy[kReadSlot].number[0] = 0x33; // as the browser left it
+        img().backupCopy[kBrowserSlot].number[0] = 0x21;
 
         leave(menu, Leave::BackButton);
         QVERIFY(!menu.isVisible());
-        QVERIFY(!image::dataImage().workingCopy[kReadSlot].empty());
-        QVERIFY(image::dataImage().workingCopy[kBrowserSlot].empty());
+        QVERIFY(!img().workingCopy[kReadSlot].empty());
+        QVERIFY(img().workingCopy[kBrowserSlot].empty());
     }
 
     // A phonebook read from the main unit lands in the working copy only; leaving the menu with the
     // duplicate check on must not put the older backup copy in its place.
     void leavingDoesNotBringBackAnOlderPhonebook() {
-        sharedState().dupCheckEnabled = 1;
-        image::dataImage().backupCopy[kBrowserSlot].number[0] = 0x21; // from an earlier session
-        image::dataImage().workingCopy[kReadSlot].number[0] = 0x33;   // the phonebook just read
-        image::dataImage().workingCopy[kBrowserSlot].number[0] = 0;
+        flags().dupCheckEnabled = 1;
+        img().backupCopy[kBrowserSlot].number[0] = 0x21; // from an earlier session
+        img().workingCopy[kReadSlot].number[0] = 0x33;   // the phonebook just read
+        img().workingCopy[kBrowserSlot].number[0] = 0;
 
-        app::CMenuSelectDlg menu;
+        app::CMenuSelectDlg menu(ws(), seam());
         menu.show();
         leave(menu, Leave::BackButton);
-        QVERIFY(!image::dataImage().workingCopy[kReadSlot].empty());
-        QVERIFY(image::dataImage().workingCopy[kBrowserSlot].empty());
+        QVERIFY(!img().workingCopy[kReadSlot].empty());
+        QVERIFY(img().workingCopy[kBrowserSlot].empty());
     }
 };
 

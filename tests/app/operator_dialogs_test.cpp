@@ -43,8 +43,10 @@ void typeText(QWidget* field, const QString& text) {
 
 // Posts from a thread of its own, as the device link does, then lets the window handle it.
 void postFromWorker(int message, std::int64_t value) {
-    std::thread sender(
-        [message, value] { platform::postProgress(platform::communicationProgressTitle(), message, value); });
+    platform::ProgressRegistry& registry = harness().application.progress();
+    std::thread sender([&registry, message, value] {
+        registry.post(platform::communicationProgressTitle(), message, value);
+    });
     sender.join();
     QCoreApplication::sendPostedEvents();
 }
@@ -55,12 +57,12 @@ class OperatorDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { resetProgramState(); }
+    void init() { startHarness(); }
 
     void hostWindowChecksTheTextAndHandsItToTheSession() {
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         recorder.allowPlainMessages();
-        link::DeviceSession session;
+        link::DeviceSession session(ws(), seam());
         app::CHostAddressDlg window(session, 9123);
         QCOMPARE(window.windowTitle(), QStringLiteral(u"ホスト名/IPアドレス入力"));
         window.show();
@@ -104,9 +106,9 @@ private slots:
     }
 
     void passwordWindowTakesFourDigitsOnly() {
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         recorder.allowPlainMessages();
-        app::CPasswordDlg window;
+        app::CPasswordDlg window(seam().ui);
         QCOMPARE(window.windowTitle(), QStringLiteral(u"パスワード入力"));
         window.show();
         window.activateWindow();
@@ -142,14 +144,14 @@ private slots:
 
         const std::string& title = platform::communicationProgressTitle();
         {
-            app::CCommProgressDlg window(1, 0);
+            app::CCommProgressDlg window(harness().application.progress(), 1, 0);
             QCOMPARE(window.windowTitle(), QStringLiteral(u"データ通信実行中"));
             QVERIFY(!(window.windowFlags() & Qt::WindowCloseButtonHint));
             QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
             QCOMPARE(control<QLineEdit>(window, "id1006")->text(),
                      QStringLiteral(u"電話帳データの読込実行中です。"));
             QCOMPARE(control<QLineEdit>(window, "id1009")->text(), QStringLiteral("0"));
-            QCOMPARE(platform::progressWindowHandle(title),
+            QCOMPARE(harness().application.progress().windowHandle(title),
                      static_cast<void*>(static_cast<QWidget*>(&window)));
 
             // Neither key ends the window, nor does a close request.
@@ -159,12 +161,12 @@ private slots:
             window.close();
             QVERIFY(window.isVisible());
         }
-        QVERIFY(!platform::postProgress(title, platform::WM_PRG_SETPOS, 5));
-        QCOMPARE(platform::progressWindowHandle(title), nullptr);
+        QVERIFY(!harness().application.progress().post(title, platform::WM_PRG_SETPOS, 5));
+        QCOMPARE(harness().application.progress().windowHandle(title), nullptr);
     }
 
     void stepsBecomePercentages() {
-        app::CCommProgressDlg window(2, 0);
+        app::CCommProgressDlg window(harness().application.progress(), 2, 0);
         auto* percentage = control<QLineEdit>(window, "id1009");
         auto* bar = control<QProgressBar>(window, "id2164");
         const auto shown = [&] { return percentage->text().toInt(); };
@@ -191,15 +193,15 @@ private slots:
     }
 
     void fileWindow() {
-        app::CFileProgressDlg window;
+        app::CFileProgressDlg window(harness().application.progress());
         QCOMPARE(window.windowTitle(), QStringLiteral(u"ファイル作成中"));
         QVERIFY(!(window.windowFlags() & Qt::WindowCloseButtonHint));
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("text"))->text(),
                  QStringLiteral(u"ダウンロード用ファイルを作成中です。"));
-        QVERIFY(platform::postProgress(platform::fileProgressTitle(), platform::WM_PRG_SETPOS, 40));
+        QVERIFY(harness().application.progress().post(platform::fileProgressTitle(), platform::WM_PRG_SETPOS, 40));
         QCoreApplication::sendPostedEvents();
         QCOMPARE(control<QLineEdit>(window, "id1009")->text(), QStringLiteral("40"));
-        QVERIFY(!platform::progressWindowOpen(platform::communicationProgressTitle()));
+        QVERIFY(!harness().application.progress().isOpen(platform::communicationProgressTitle()));
     }
 };
 

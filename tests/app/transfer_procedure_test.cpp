@@ -11,7 +11,7 @@
 #include "link/phonebook_procedures.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
-#include "support/main_unit_simulator.h"
+#include "mainunit/main_unit_simulator.h"
 #include "support/ports.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -34,7 +34,7 @@ int runTransferProcedureTests(int argc, char** argv);
 namespace {
 
 using platform::Answer;
-using testing::MainUnitSimulator;
+using mainunit::MainUnitSimulator;
 
 template <typename Control> Control* control(QWidget& window, const char* name) {
     return window.findChild<Control*>(QString::fromLatin1(name));
@@ -42,8 +42,8 @@ template <typename Control> Control* control(QWidget& window, const char* name) 
 
 // The whole of both phonebooks as the main unit sends them: memories 000..989, and 980..999 for
 // every telephone 101..200. A few hold entries; memory 950 exists only in the 990 layout.
-std::vector<testing::UnitRecord> unitBook() {
-    std::vector<testing::UnitRecord> book;
+std::vector<mainunit::UnitRecord> unitBook() {
+    std::vector<mainunit::UnitRecord> book;
     for (int memory = 0; memory < 990; ++memory) book.push_back({0, memory, "", "", "", 1});
     for (int position = 101; position <= 200; ++position)
         for (int memory = 980; memory <= 999; ++memory) book.push_back({position, memory, "", "", "", 0});
@@ -120,11 +120,14 @@ OperatorScript::Step password(QString text = QStringLiteral("1234"), QString* sh
 // file routines show the wait cursor, on the worker thread): "C" communication, "F" file.
 class ObservingUi : public testing::RecordingUi {
 public:
+    explicit ObservingUi(testing::UiSwitch& route) : RecordingUi(route) {}
+
     void setWaitCursor(bool waiting) override {
         if (waiting) {
             std::lock_guard lock(mutex_);
-            windows_ += platform::progressWindowOpen(platform::communicationProgressTitle()) ? "C" : "";
-            windows_ += platform::progressWindowOpen(platform::fileProgressTitle()) ? "F " : " ";
+            const platform::ProgressRegistry& windows = seam().progress;
+            windows_ += windows.isOpen(platform::communicationProgressTitle()) ? "C" : "";
+            windows_ += windows.isOpen(platform::fileProgressTitle()) ? "F " : " ";
         }
         testing::RecordingUi::setWaitCursor(waiting);
     }
@@ -141,9 +144,9 @@ private:
 std::string entryNumber(int position, int memory) {
     phonebook::EntryText entry;
     if (position == 0)
-        phonebook::loadSystemEntry(memory, entry);
+        phonebook::loadSystemEntry(ws(), memory, entry);
     else
-        phonebook::loadTelephoneEntry(position, memory, entry);
+        phonebook::loadTelephoneEntry(ws(), position, memory, entry);
     return entry.numberText();
 }
 
@@ -154,19 +157,17 @@ class TransferProcedureTest : public QObject {
 
 private:
     std::unique_ptr<testing::TempDir> work_;
-    std::unique_ptr<app::CSpeedDialApp> application_;
     std::unique_ptr<app::CMainMenuDlg> window_;
     std::unique_ptr<MainUnitSimulator> unit_;
-    std::unique_ptr<platform::ScopedPaceScale> noPauses_;
 
     app::CMainMenuDlg& window() { return *window_; }
     link::DeviceSession& session() { return window_->procedures().session(); }
 
     // A main unit for one transfer, reachable through the window's procedures.
     void startUnit(MainUnitSimulator::Options options = {}) {
-        options.pcPort = session().listenPort();
-        options.systan = testing::systanText(unitBook(), false);
-        options.teltan = testing::teltanText(unitBook(), false);
+        options.pcPortSource = [this] { return session().listenPort(); };
+        options.systan = mainunit::systanText(unitBook(), false);
+        options.teltan = mainunit::teltanText(unitBook(), false);
         unit_ = std::make_unique<MainUnitSimulator>(options);
         QVERIFY(unit_->start());
         window().procedures().setPort(unit_->port());
@@ -201,15 +202,14 @@ private:
 
 private slots:
     void init() {
-        resetProgramState();
-        noPauses_ = std::make_unique<platform::ScopedPaceScale>(0);
+        startHarness();
+        harness().application.clock().setPauseScale(0);
         work_ = std::make_unique<testing::TempDir>();
-        sharedState().startupDir = work_->str();
-        application_ = std::make_unique<app::CSpeedDialApp>();
-        window_ = std::make_unique<app::CMainMenuDlg>(*application_);
+        flags().startupDir = work_->str();
+        window_ = std::make_unique<app::CMainMenuDlg>(harness().application);
         window_->show();
         session().setListenAddress("127.0.0.1");
-        session().setListenPort(testing::freePort());
+        session().setListenPort(0);
         session().acceptLimitSeconds = 5;
     }
 
@@ -217,13 +217,11 @@ private slots:
         if (unit_) unit_->finish(2);
         unit_.reset();
         window_.reset();
-        application_.reset();
         work_.reset();
-        noPauses_.reset();
     }
 
     void readThroughTheWindows() {
-        ObservingUi recorder;
+        ObservingUi recorder(uiSwitch());
         recorder.allowPlainMessages();
         startUnit();
         // A data-set file left by an earlier session is joined behind the new header record.
@@ -232,14 +230,14 @@ private slots:
         recorder.answer(Answer::Ok);
         press("id1134", {host(), password()});
 
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
+        QCOMPARE(img().memoryMode, std::uint8_t{2});
         QCOMPARE(entryNumber(0, 0), std::string("0312345678"));
         QCOMPARE(entryNumber(0, 950), std::string("0451112222"));
         QCOMPARE(entryNumber(101, 995), std::string("09012345678"));
         phonebook::EntryText entry;
-        phonebook::loadSystemEntry(950, entry);
+        phonebook::loadSystemEntry(ws(), 950, entry);
         QCOMPARE(bytesOf(entry.kanjiText()), bytesOf(text::toCp932("横浜"))); // the unit's column order
-        QCOMPARE(sharedState().phonebookPresent, 1);
+        QCOMPARE(flags().phonebookPresent, 1);
         QCOMPARE(session().host(), std::string("127.0.0.1"));
 
         const std::string joined = work_->read("data-set.txt");
@@ -257,26 +255,26 @@ private slots:
         QCOMPARE(boxes[1].owner.native, static_cast<void*>(&window()));
         // The files were parsed while the communication window was up, and no other.
         QCOMPARE(recorder.windows(), std::string("C C "));
-        QVERIFY(!platform::progressWindowOpen(platform::communicationProgressTitle()));
+        QVERIFY(!seam().progress.isOpen(platform::communicationProgressTitle()));
 
         // A phonebook is now present: changing the count asks before the menu, and No keeps it.
         QTest::mouseClick(control<QRadioButton>(window(), "id2569"), Qt::LeftButton);
         recorder.answer(Answer::No);
         QTest::mouseClick(control<QPushButton>(window(), "id1010"), Qt::LeftButton);
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
+        QCOMPARE(img().memoryMode, std::uint8_t{2});
         QCOMPARE(entryNumber(0, 950), std::string("0451112222"));
         QVERIFY(control<QRadioButton>(window(), "id2569")->isChecked());
     }
 
     void writeThroughTheWindows() {
-        ObservingUi recorder;
+        ObservingUi recorder(uiSwitch());
         recorder.allowPlainMessages();
         startUnit();
         auto common =
             phonebook::EntryText::make("0120123456", text::toCp932("ｻﾎﾟｰﾄ"), text::toCp932("窓口"), '3');
         auto mine = phonebook::EntryText::make("0311112222", text::toCp932("ｼﾞﾀｸ"), text::toCp932("自宅"));
-        QVERIFY(phonebook::storeSystemEntry(12, common));
-        QVERIFY(phonebook::storeTelephoneEntry(160, 985, mine));
+        QVERIFY(phonebook::storeSystemEntry(ws(), 12, common));
+        QVERIFY(phonebook::storeTelephoneEntry(ws(), 160, 985, mine));
         recorder.answer(Answer::Ok);
         press("id1135", {host(), password()});
 
@@ -293,7 +291,7 @@ private slots:
                                                         "tel-tan126.txt", "tel-tan151.txt", "tel-tan176.txt"};
         QCOMPARE(workFiles(), expectedFiles);
         QCOMPARE(entryNumber(0, 12), std::string("0120123456")); // the working copy is left as it was
-        QCOMPARE(sharedState().phonebookPresent, 0);
+        QCOMPARE(flags().phonebookPresent, 0);
 
         const auto boxes = recorder.boxes();
         QCOMPARE(boxes.size(), std::size_t{2});
@@ -306,11 +304,11 @@ private slots:
     }
 
     void cancelAtAnyStepChangesNothing() {
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         const auto seeded = phonebook::EntryText::make("0312345678", "", "");
         auto entry = seeded;
-        QVERIFY(phonebook::storeSystemEntry(3, entry));
-        const auto before = image::dataImage().workingCopy;
+        QVERIFY(phonebook::storeSystemEntry(ws(), 3, entry));
+        const auto before = img().workingCopy;
         QTest::mouseClick(control<QRadioButton>(window(), "id2570"), Qt::LeftButton);
 
         QString hostAtOpen[3], passwordAtOpen[2];
@@ -323,14 +321,14 @@ private slots:
         for (const QString& shown : passwordAtOpen) QCOMPARE(shown, QString());
         QCOMPARE(recorder.boxes().size(), std::size_t{1}); // the confirmation, answered Cancel
         QVERIFY(recorder.unexpectedPrompts().empty());
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{1});
-        QVERIFY(std::memcmp(&before, &image::dataImage().workingCopy, sizeof before) == 0);
-        QCOMPARE(sharedState().phonebookPresent, 0);
+        QCOMPARE(img().memoryMode, std::uint8_t{1});
+        QVERIFY(std::memcmp(&before, &img().workingCopy, sizeof before) == 0);
+        QCOMPARE(flags().phonebookPresent, 0);
         QVERIFY(workFiles().empty());
     }
 
     void wrongPasswordIsReportedBeforeTheCommunicationError() {
-        testing::RecordingUi recorder;
+        testing::RecordingUi recorder(uiSwitch());
         recorder.allowPlainMessages();
         MainUnitSimulator::Options options;
         options.password = "4321";
@@ -347,14 +345,14 @@ private slots:
                   platform::Icon::Exclamation);
         QCOMPARE(boxes[2].owner.native, static_cast<void*>(&window()));
         // Only the memory count has changed.
-        QCOMPARE(image::dataImage().memoryMode, std::uint8_t{2});
-        QCOMPARE(sharedState().phonebookPresent, 0);
+        QCOMPARE(img().memoryMode, std::uint8_t{2});
+        QCOMPARE(flags().phonebookPresent, 0);
         QVERIFY(!std::filesystem::exists(work_->path() / "sys-tan.txt"));
     }
 
     void linkMessageIsOwnedByTheProgressWindowOnTheGuiThread() {
         app::QtUi ui;
-        platform::setUi(&ui);
+        uiSwitch().route(ui);
         MainUnitSimulator::Options wrongModel;
         wrongModel.deviceType = "Rk/M";
         startUnit(wrongModel);
@@ -381,7 +379,7 @@ private slots:
             return true;
         };
         press("id1134", {host(), password(), answerBox, answerBox, answerBox});
-        platform::setUi(nullptr);
+        uiSwitch().unroute(ui);
 
         QCOMPARE(seen.size(), std::size_t{3});
         QCOMPARE(seen[0].text, QStringLiteral(u"\n電話帳データの読込を開始します。\n"));

@@ -1,13 +1,13 @@
 // rkdial-cli read and write as a program, against the test main unit on loopback.
 #include "platform/text.h"
-#include "support/main_unit_simulator.h"
+#include "mainunit/main_unit_simulator.h"
 #include "support/ports.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-using rk::testing::MainUnitSimulator;
+using rk::mainunit::MainUnitSimulator;
 using rk::testing::runCommand;
 using rk::text::toCp932;
 
@@ -16,8 +16,8 @@ namespace {
 const std::string kCli = RKDIAL_CLI_PATH;
 
 // Both phonebooks whole, as the main unit sends them, with three entries.
-std::vector<rk::testing::UnitRecord> book() {
-    std::vector<rk::testing::UnitRecord> records;
+std::vector<rk::mainunit::UnitRecord> book() {
+    std::vector<rk::mainunit::UnitRecord> records;
     for (int memory = 0; memory < 990; ++memory) records.push_back({0, memory, "", "", "", 1});
     for (int position = 101; position <= 200; ++position)
         for (int memory = 980; memory <= 999; ++memory) records.push_back({position, memory, "", "", "", 0});
@@ -31,10 +31,10 @@ class CliTransfer : public ::testing::Test {
 protected:
     // Starts a main unit for one transfer; returns the options that reach it.
     std::string startUnit(MainUnitSimulator::Options options = {}) {
-        const int listenPort = rk::testing::freePort();
+        const int listenPort = rk::testing::reservedPort();
         options.pcPort = listenPort;
-        options.systan = rk::testing::systanText(book(), false);
-        options.teltan = rk::testing::teltanText(book(), false);
+        options.systan = rk::mainunit::systanText(book(), false);
+        options.teltan = rk::mainunit::teltanText(book(), false);
         unit = std::make_unique<MainUnitSimulator>(options);
         EXPECT_TRUE(unit->start());
         return " --host 127.0.0.1 --port " + std::to_string(unit->port()) + " --listen-port " +

@@ -16,7 +16,8 @@ bool sameBytes(const DataImage& a, const DataImage& b) {
 } // namespace
 
 TEST(DataImage, StartUpStateIsTheFactoryState) {
-    DataImage& image = dataImage();
+    const auto owned = std::make_unique<DataImage>();
+    DataImage& image = *owned;
     initialiseImage(image);
     for (const ConsoleRecord& console : image.consoles) {
         EXPECT_EQ(console[0], 163);
@@ -43,7 +44,8 @@ TEST(DataImage, StartUpStateIsTheFactoryState) {
 }
 
 TEST(DataImage, StartUpLeavesAnEmptySixHundredMemoryPhonebook) {
-    DataImage& image = dataImage();
+    const auto owned = std::make_unique<DataImage>();
+    DataImage& image = *owned;
     initialiseImage(image);
     for (std::size_t memory = 0; memory < 600; ++memory) {
         EXPECT_TRUE(image.workingCopy[memory].empty());
@@ -58,7 +60,8 @@ TEST(DataImage, StartUpLeavesAnEmptySixHundredMemoryPhonebook) {
 }
 
 TEST(DataImage, UnsetAddressFieldsStartAsNotSet) {
-    DataImage& image = dataImage();
+    const auto owned = std::make_unique<DataImage>();
+    DataImage& image = *owned;
     initialiseImage(image);
     for (const auto& record : image.system.portRecords) {
         EXPECT_EQ(record.front(), 0);

@@ -1,12 +1,12 @@
 #include "link/device_info.h"
 #include "link/device_session.h"
 
-#include "platform/clock.h"
 #include "platform/text.h"
-#include "support/main_unit_simulator.h"
+#include "mainunit/main_unit_simulator.h"
 #include "support/ports.h"
 #include "support/progress_recorder.h"
 #include "support/recording_ui.h"
+#include "support/test_seam.h"
 #include "support/temp_dir.h"
 
 #include "image/data_image.h"
@@ -24,9 +24,8 @@
 #include <unistd.h>
 
 using rk::link::DeviceSession;
-using rk::testing::freePort;
-using rk::testing::MainUnitSimulator;
-using rk::testing::UnitRecord;
+using rk::mainunit::MainUnitSimulator;
+using rk::mainunit::UnitRecord;
 using rk::text::toCp932;
 
 namespace {
@@ -48,24 +47,25 @@ protected:
         session.SetWorkDirectory(work.str() + "/");
         session.SetPassword("1234");
         session.setListenAddress("127.0.0.1");
-        session.setListenPort(freePort());
+        session.setListenPort(0);
         session.acceptLimitSeconds = 5;
     }
 
     MainUnitSimulator::Options unit() {
         MainUnitSimulator::Options options;
-        options.pcPort = session.listenPort();
-        options.systan = rk::testing::systanText(fixtureBook(), false);
-        options.teltan = rk::testing::teltanText(fixtureBook(), false);
+        options.pcPortSource = [this] { return session.listenPort(); };
+        options.systan = rk::mainunit::systanText(fixtureBook(), false);
+        options.teltan = rk::mainunit::teltanText(fixtureBook(), false);
         return options;
     }
 
     // Runs a read or write against a simulator with these options.
-    int transfer(MainUnitSimulator& simulator, bool read) {
+    // `unitSeconds` is how long the unit may still take to end its part afterwards.
+    int transfer(MainUnitSimulator& simulator, bool read, int unitSeconds = 2) {
         EXPECT_TRUE(simulator.start());
         session.SetHost("127.0.0.1", simulator.port());
         const int result = read ? session.ReadPhonebook(0) : session.WritePhonebook(0);
-        simulator.finish(2);
+        simulator.finish(unitSeconds);
         return result;
     }
 
@@ -75,11 +75,12 @@ protected:
         return texts;
     }
 
-    rk::platform::ScopedPaceScale noPauses{0};
     rk::testing::RecordingUi ui;
-    rk::testing::ProgressRecorder progress{rk::platform::communicationProgressTitle()};
+    rk::testing::TestSeam seam{ui};
+    rk::testing::ProgressRecorder progress{seam.progress, rk::platform::communicationProgressTitle()};
     rk::testing::TempDir work;
-    DeviceSession session;
+    rk::Workspace workspace;
+    DeviceSession session{workspace, seam};
 };
 
 std::string golden(const std::string& name) {
@@ -119,19 +120,19 @@ TEST_F(DeviceSessionTest, ReadFetchesBothFilesAndConvertsThem) {
     EXPECT_TRUE(session.fileList().empty());
 
     // The files parse into the working copy as the read procedure parses them.
-    rk::image::initialiseImage(rk::image::dataImage());
-    auto& files = rk::phonebook::phonebookFileSettings();
+    rk::Workspace fresh;
+    auto& files = fresh.fileSettings();
     files = {work.str() + "/", "sys-tan.txt", 1};
-    EXPECT_EQ(rk::phonebook::readPhonebookFile(1), 0);
+    EXPECT_EQ(rk::phonebook::readPhonebookFile(fresh, ui, 1), 0);
     files = {work.str() + "/", "tel-tan.txt", 0};
-    EXPECT_EQ(rk::phonebook::readPhonebookFile(2), 0);
+    EXPECT_EQ(rk::phonebook::readPhonebookFile(fresh, ui, 2), 0);
     rk::phonebook::EntryText entry;
-    ASSERT_TRUE(rk::phonebook::loadSystemEntry(5, entry));
+    ASSERT_TRUE(rk::phonebook::loadSystemEntry(fresh, 5, entry));
     EXPECT_EQ(entry.numberText(), "012");
     EXPECT_EQ(entry.kanjiText(), toCp932("鈴木"));
     EXPECT_EQ(entry.kanaText(), toCp932("ｽｽﾞｷ"));
     EXPECT_EQ(entry.group, '3');
-    ASSERT_TRUE(rk::phonebook::loadTelephoneEntry(101, 980, entry));
+    ASSERT_TRUE(rk::phonebook::loadTelephoneEntry(fresh, 101, 980, entry));
     EXPECT_EQ(entry.numberText(), "0311112222");
     EXPECT_EQ(entry.kanjiText(), toCp932("本社"));
 }
@@ -139,8 +140,8 @@ TEST_F(DeviceSessionTest, ReadFetchesBothFilesAndConvertsThem) {
 TEST_F(DeviceSessionTest, FirmwareOneHundredSeparatorsGiveTheSameFiles) {
     auto options = unit();
     options.firmwareVersion = "1.00";
-    options.systan = rk::testing::systanText(fixtureBook(), true);
-    options.teltan = rk::testing::teltanText(fixtureBook(), true);
+    options.systan = rk::mainunit::systanText(fixtureBook(), true);
+    options.teltan = rk::mainunit::teltanText(fixtureBook(), true);
     MainUnitSimulator simulator(options);
     ASSERT_EQ(transfer(simulator, true), 0);
     EXPECT_EQ(session.fwIs100(), 1);
@@ -161,19 +162,18 @@ TEST_F(DeviceSessionTest, ConnectionInfoWithoutLengthIsReadUpToTheRootEnd) {
 
 TEST_F(DeviceSessionTest, WriteLetsTheUnitFetchEverySevenEntries) {
     // The pages as the write procedure makes them: from the working copy through the PC-side files.
-    rk::image::initialiseImage(rk::image::dataImage());
     rk::phonebook::EntryText entry =
         rk::phonebook::EntryText::make("0312345678", toCp932("ﾔﾏﾀﾞ"), toCp932("山田"));
-    ASSERT_TRUE(rk::phonebook::storeSystemEntry(7, entry));
+    ASSERT_TRUE(rk::phonebook::storeSystemEntry(workspace, 7, entry));
     entry = rk::phonebook::EntryText::make("99", "a", "b");
-    ASSERT_TRUE(rk::phonebook::storeTelephoneEntry(176, 999, entry));
-    auto& files = rk::phonebook::phonebookFileSettings();
+    ASSERT_TRUE(rk::phonebook::storeTelephoneEntry(workspace, 176, 999, entry));
+    auto& files = workspace.fileSettings();
     files = {work.str() + "/", "sys-tan.txt", 1};
-    ASSERT_EQ(rk::phonebook::writePhonebookFile(1), 0);
+    ASSERT_EQ(rk::phonebook::writePhonebookFile(workspace, ui, 1), 0);
     files = {work.str() + "/", "tel-tan.txt", 0};
-    ASSERT_EQ(rk::phonebook::writePhonebookFile(2), 0);
-    session.PrepareSysTanUpload();
-    session.PrepareTelTanUpload();
+    ASSERT_EQ(rk::phonebook::writePhonebookFile(workspace, ui, 2), 0);
+    ASSERT_EQ(session.PrepareSysTanUpload(), 0);
+    ASSERT_EQ(session.PrepareTelTanUpload(), 0);
     const std::vector<std::string> pages = {"sys-tan000.txt", "sys-tan500.txt", "tel-tan101.txt",
                                             "tel-tan126.txt", "tel-tan151.txt", "tel-tan176.txt"};
     MainUnitSimulator simulator(unit());
@@ -230,15 +230,17 @@ TEST_F(DeviceSessionTest, BusyAndFailedConnectionInfo) {
 }
 
 TEST_F(DeviceSessionTest, SilentMainUnitTimesOutAfterThreeSeconds) {
+    seam.clock.setLimitScale(0.01); // the three seconds pass in 30 ms
     auto options = unit();
     options.silentConnectionInfo = true;
     MainUnitSimulator simulator(options);
-    EXPECT_EQ(transfer(simulator, true), -1);
+    EXPECT_EQ(transfer(simulator, true, 0), -1); // the unit stays silent until it is stopped
     EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("主装置との接続がタイムアウトしました。")}));
 }
 
 TEST_F(DeviceSessionTest, NobodyListeningGivesTheConnectMessage) {
-    session.SetHost("127.0.0.1", freePort());
+    const rk::testing::RefusingPort nobody;
+    session.SetHost("127.0.0.1", nobody.port());
     EXPECT_EQ(session.ReadPhonebook(0), -1);
     EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("コネクト失敗")}));
 }
@@ -247,6 +249,7 @@ TEST_F(DeviceSessionTest, UnitThatNeverConnectsBackIsReported) {
     auto options = unit();
     options.noConnectBack = true;
     session.acceptLimitSeconds = 1;
+    seam.clock.setLimitScale(0.01);
     MainUnitSimulator simulator(options);
     EXPECT_EQ(transfer(simulator, true), -1);
     EXPECT_EQ(messages(), (std::vector<std::string>{toCp932("主装置との接続に失敗しました。")}));

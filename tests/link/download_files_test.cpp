@@ -7,9 +7,10 @@
 #include "image/data_image.h"
 #include "image/key_store.h"
 #include "platform/clock.h"
-#include "support/main_unit_simulator.h"
+#include "mainunit/main_unit_simulator.h"
 #include "support/ports.h"
 #include "support/recording_ui.h"
+#include "support/test_seam.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +25,7 @@
 #include <memory>
 
 using rk::link::DeviceSession;
-using rk::testing::freePort;
-using rk::testing::MainUnitSimulator;
+using rk::mainunit::MainUnitSimulator;
 
 namespace {
 
@@ -50,20 +50,17 @@ std::string innerText(const std::string& document, const std::string& name) {
 
 class DownloadFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        rk::image::initialiseImage(image);
-        ui.allowPlainMessages();
-    }
+    void SetUp() override { ui.allowPlainMessages(); }
 
     // One transfer of a session of its own: the PC asks for (read) or offers (write) `files`.
     int transfer(MainUnitSimulator::Options options, int direction, const std::vector<std::string>& files) {
-        DeviceSession session;
+        DeviceSession session(workspace, seam);
         session.SetWorkDirectory(work.str());
         session.SetPassword("1234");
         session.setListenAddress("127.0.0.1");
-        session.setListenPort(freePort());
+        session.setListenPort(0);
         session.acceptLimitSeconds = 5;
-        options.pcPort = session.listenPort();
+        options.pcPortSource = [&session] { return session.listenPort(); };
         MainUnitSimulator simulator(options);
         EXPECT_TRUE(simulator.start());
         session.SetHost("127.0.0.1", simulator.port());
@@ -94,10 +91,11 @@ protected:
         return file.substr(192);
     }
 
-    rk::platform::ScopedPaceScale noPauses{0};
     rk::testing::RecordingUi ui;
+    rk::testing::TestSeam seam{ui};
     rk::testing::TempDir work;
-    rk::image::DataImage& image = rk::image::dataImage();
+    rk::Workspace workspace;
+    rk::image::DataImage& image = workspace.image();
     std::vector<std::pair<std::string, std::string>> uploads;
 };
 

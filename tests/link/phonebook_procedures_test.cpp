@@ -1,6 +1,6 @@
 #include "link/phonebook_procedures.h"
 
-#include "image/shared_state.h"
+#include "support/test_seam.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -79,14 +79,16 @@ TEST(DataSetJoin, NoFilesGiveTheHeaderRecordOnly) {
 
 TEST(WriteProcedure, PagesOfAnEarlierWriteAreNeverSentAgain) {
     rk::testing::TempDir work;
-    rk::sharedState().startupDir = work.str();
+    rk::Workspace workspace;
+    workspace.flags().startupDir = work.str();
     work.write("sys-tan000.txt", "stale page of an earlier write");
     work.write("tel-tan176.txt", "stale page of an earlier write");
     // sys-tan.txt cannot be written: a folder holds its name.
     std::filesystem::create_directory(work / "sys-tan.txt");
 
-    rk::link::DeviceSession session;
-    rk::link::PhonebookProcedures procedures(session);
+    rk::testing::TestSeam seam;
+    rk::link::DeviceSession session(workspace, seam);
+    rk::link::PhonebookProcedures procedures(workspace, session);
     procedures.prepareWrite("1234");
     EXPECT_NE(work.read("sys-tan000.txt"), "stale page of an earlier write");
     EXPECT_NE(work.read("tel-tan176.txt"), "stale page of an earlier write");

@@ -3,9 +3,9 @@
 // cannot be made.
 #include "link/device_session.h"
 
-#include "platform/clock.h"
-#include "support/main_unit_simulator.h"
+#include "mainunit/main_unit_simulator.h"
 #include "support/recording_ui.h"
+#include "support/test_seam.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -75,14 +75,15 @@ TEST(RealPort, ReadAndWriteOnPort9000WithTheUnitInItsOwnNamespace) {
     UnitNamespace unitNamespace;
     if (!unitNamespace.ready()) GTEST_SKIP() << "network namespaces cannot be made here (ip netns failed)";
 
-    rk::platform::ScopedPaceScale noPauses(0);
     rk::testing::RecordingUi ui;
+    rk::testing::TestSeam seam(ui);
+    rk::Workspace workspace;
     rk::testing::TempDir work;
     for (const char* page : {"sys-tan000.txt", "sys-tan500.txt", "tel-tan101.txt", "tel-tan126.txt",
                              "tel-tan151.txt", "tel-tan176.txt"})
         work.write(page, page);
 
-    rk::testing::MainUnitSimulator::Options options;
+    rk::mainunit::MainUnitSimulator::Options options;
     options.networkNamespace = unitNamespace.path();
     options.listenAddress = unitNamespace.unitAddress();
     options.port = rk::link::DeviceSession::kDefaultPort;
@@ -90,14 +91,14 @@ TEST(RealPort, ReadAndWriteOnPort9000WithTheUnitInItsOwnNamespace) {
     options.pcPort = rk::link::DeviceSession::kDefaultPort;
     options.systan = "000,0312345678,,,01,\n\n";
 
-    rk::link::DeviceSession session;
+    rk::link::DeviceSession session(workspace, seam);
     session.SetWorkDirectory(work.str());
     session.SetPassword("1234");
     session.SetHost(unitNamespace.unitAddress(), rk::link::DeviceSession::kDefaultPort);
     EXPECT_EQ(session.listenPort(), 9000);
 
     for (bool read : {true, false}) {
-        rk::testing::MainUnitSimulator unit(options);
+        rk::mainunit::MainUnitSimulator unit(options);
         ASSERT_TRUE(unit.start());
         EXPECT_EQ(read ? session.ReadPhonebook(0) : session.WritePhonebook(0), 0)
             << (read ? "read" : "write");

@@ -1,9 +1,9 @@
 #include "link/tcp_socket.h"
 
-#include "platform/clock.h"
 #include "platform/text.h"
 #include "support/progress_recorder.h"
 #include "support/recording_ui.h"
+#include "support/test_seam.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ struct LoopbackPair {
     TcpSocket near;
     TcpSocket far;
 
-    LoopbackPair() {
+    explicit LoopbackPair(const rk::platform::Seam& seam) : listener(seam), near(seam), far(seam) {
         listener.bindAddress = "127.0.0.1";
         EXPECT_EQ(listener.Create(), 1);
         EXPECT_EQ(listener.Listen(0, 2), 1);
@@ -36,13 +36,14 @@ struct LoopbackPair {
 
 class TcpSocketTest : public ::testing::Test {
 protected:
-    rk::platform::ScopedPaceScale noPauses{0};
+    // No pauses; time limits as they are unless a test shrinks them.
+    rk::testing::TestSeam seam;
 };
 
 } // namespace
 
 TEST_F(TcpSocketTest, LinesLoseTheirCrLfButKeepLoneCrAndLf) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     pair.peerSends("123456789012345\r\n\r\na\rb\nc\r\n");
     std::string line;
     EXPECT_EQ(pair.near.ReadLine(line, 1024), 15);
@@ -53,7 +54,7 @@ TEST_F(TcpSocketTest, LinesLoseTheirCrLfButKeepLoneCrAndLf) {
 }
 
 TEST_F(TcpSocketTest, LongLinesComeInPiecesOfSizeMinusOne) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     pair.peerSends("abcdefghij\r\n");
     std::string line;
     EXPECT_EQ(pair.near.ReadLine(line, 5), 4);
@@ -65,7 +66,7 @@ TEST_F(TcpSocketTest, LongLinesComeInPiecesOfSizeMinusOne) {
 }
 
 TEST_F(TcpSocketTest, PeerClosingGivesThePartialLineThenNothing) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     pair.peerSends("part");
     pair.far.Close();
     std::string line;
@@ -78,17 +79,18 @@ TEST_F(TcpSocketTest, PeerClosingGivesThePartialLineThenNothing) {
 }
 
 TEST_F(TcpSocketTest, TimedReadAgainstASilentPeerExpiresAndSaysSo) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     std::string line;
+    seam.clock.setLimitScale(0.01); // one second of limit is waited as 10 ms
     int limit = 1;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(pair.near.ReadLineTimed(line, 1024, limit), -1);
     EXPECT_EQ(limit, -1);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9));
 }
 
 TEST_F(TcpSocketTest, TimedReadWithoutLimitWaitsForTheLine) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     std::thread late([&pair] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         pair.peerSends("late\r\n");
@@ -101,8 +103,8 @@ TEST_F(TcpSocketTest, TimedReadWithoutLimitWaitsForTheLine) {
 }
 
 TEST_F(TcpSocketTest, SendAllGoesInPiecesAndReportsFromTheSecond) {
-    LoopbackPair pair;
-    rk::testing::ProgressRecorder window(rk::platform::communicationProgressTitle());
+    LoopbackPair pair(seam);
+    rk::testing::ProgressRecorder window(seam.progress, rk::platform::communicationProgressTitle());
     const std::string data(2500, 'x');
     EXPECT_EQ(pair.near.SendAll(data.data(), 2500, 1), 2500);
     EXPECT_EQ(window.values(rk::platform::WM_PRG_STEP), (std::vector<std::int64_t>{2048, 2500}));
@@ -114,8 +116,8 @@ TEST_F(TcpSocketTest, SendAllGoesInPiecesAndReportsFromTheSecond) {
 }
 
 TEST_F(TcpSocketTest, ReportedReceiveAsksForAtMostOnePieceAtATime) {
-    LoopbackPair pair;
-    rk::testing::ProgressRecorder window(rk::platform::communicationProgressTitle());
+    LoopbackPair pair(seam);
+    rk::testing::ProgressRecorder window(seam.progress, rk::platform::communicationProgressTitle());
     const std::string data(2500, 'y');
     pair.peerSends(data);
     std::string received;
@@ -132,7 +134,7 @@ TEST_F(TcpSocketTest, ReportedReceiveAsksForAtMostOnePieceAtATime) {
 }
 
 TEST_F(TcpSocketTest, ExactReceiveStopsWhenThePeerClosesEarly) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     pair.peerSends("short");
     pair.far.Close();
     std::string received;
@@ -140,18 +142,18 @@ TEST_F(TcpSocketTest, ExactReceiveStopsWhenThePeerClosesEarly) {
     EXPECT_EQ(received, "short");
 }
 
-TEST_F(TcpSocketTest, ExactReceiveTakesItsSecondAtRealPace) {
-    rk::platform::ScopedPaceScale realPace(1);
-    LoopbackPair pair;
+TEST_F(TcpSocketTest, ExactReceiveTakesItsSecondThroughTheClock) {
+    seam.clock.setPauseScale(0.02); // the second is paused as 20 ms
+    LoopbackPair pair(seam);
     pair.peerSends("ab");
     std::string received;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(pair.near.ReceiveExact(received, 2, 5), 2);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(990));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(19));
 }
 
 TEST_F(TcpSocketTest, SendLineAppendsCrLf) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     EXPECT_EQ(pair.near.SendLine("GET / HTTP/1.1\r\n"), 18);
     std::string received;
     EXPECT_EQ(pair.far.ReceiveExact(received, 18, 5), 18);
@@ -159,7 +161,7 @@ TEST_F(TcpSocketTest, SendLineAppendsCrLf) {
 }
 
 TEST_F(TcpSocketTest, CreateOnAnOpenSocketFailsAndCloseAlwaysSucceeds) {
-    TcpSocket socket;
+    TcpSocket socket(seam);
     EXPECT_FALSE(socket.isOpen());
     EXPECT_EQ(socket.Close(), 1);
     EXPECT_EQ(socket.Create(), 1);
@@ -173,11 +175,12 @@ TEST_F(TcpSocketTest, CreateOnAnOpenSocketFailsAndCloseAlwaysSucceeds) {
 TEST_F(TcpSocketTest, BindFailureShowsItsMessageWithTheErrorCode) {
     rk::testing::RecordingUi ui;
     ui.answer(rk::platform::Answer::Ok);
-    TcpSocket first;
+    rk::testing::TestSeam recorded(ui);
+    TcpSocket first(recorded);
     first.bindAddress = "127.0.0.1";
     ASSERT_EQ(first.Create(), 1);
     ASSERT_EQ(first.Listen(0, 2), 1);
-    TcpSocket second;
+    TcpSocket second(recorded);
     second.bindAddress = "127.0.0.1";
     ASSERT_EQ(second.Create(), 1);
     EXPECT_EQ(second.Listen(static_cast<std::uint16_t>(first.LocalPort()), 2), 0);
@@ -189,18 +192,19 @@ TEST_F(TcpSocketTest, BindFailureShowsItsMessageWithTheErrorCode) {
 }
 
 TEST_F(TcpSocketTest, TimedAcceptGivesUpWithoutAConnection) {
-    TcpSocket listener;
+    seam.clock.setLimitScale(0.01);
+    TcpSocket listener(seam);
     listener.bindAddress = "127.0.0.1";
     listener.acceptLimitSeconds = 1;
     ASSERT_EQ(listener.Create(), 1);
     ASSERT_EQ(listener.Listen(0, 2), 1);
-    TcpSocket accepted;
+    TcpSocket accepted(seam);
     EXPECT_EQ(listener.AcceptTimed(accepted), 0);
     EXPECT_FALSE(accepted.isOpen());
 }
 
 TEST_F(TcpSocketTest, ConnectionFactsAndRefusals) {
-    LoopbackPair pair;
+    LoopbackPair pair(seam);
     EXPECT_EQ(pair.near.LocalAddress(), "127.0.0.1");
     EXPECT_EQ(pair.near.SetKeepAlive(true), 1);
     EXPECT_EQ(pair.far.type(), TcpSocket::kStream);
@@ -208,10 +212,10 @@ TEST_F(TcpSocketTest, ConnectionFactsAndRefusals) {
 
     const int closedPort = pair.listener.LocalPort();
     pair.listener.Close();
-    TcpSocket refused;
+    TcpSocket refused(seam);
     ASSERT_EQ(refused.Create(), 1);
     EXPECT_EQ(refused.Connect("127.0.0.1", closedPort), 0);
-    TcpSocket closed;
+    TcpSocket closed(seam);
     EXPECT_EQ(closed.Connect("127.0.0.1", closedPort), 0);
     EXPECT_EQ(closed.LocalAddress(), "");
     EXPECT_EQ(closed.SetKeepAlive(true), 0);

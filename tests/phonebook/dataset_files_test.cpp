@@ -91,6 +91,7 @@ protected:
 
     std::unique_ptr<LineTable> table_;
     rk::testing::TempDir dir_;
+    rk::Workspace workspace_;
 };
 
 TEST_F(DataSetFiles, AGroupWithoutCommandLinesWritesNothing) {
@@ -217,20 +218,19 @@ TEST_F(DataSetFiles, ADirectoryThatCannotBeWrittenGivesZero) {
 }
 
 TEST_F(DataSetFiles, ProgressStepsAreSentToTheFileWindow) {
-    rk::image::initialiseImage(rk::image::dataImage());
-    EXPECT_EQ(writeDataSetFiles(9, dir_.str(), true, false), 1); // no window: nothing happens
-    rk::testing::ProgressRecorder window(rk::platform::fileProgressTitle());
-    EXPECT_EQ(writeDataSetFiles(9, dir_.str(), false, false), 1);
+    rk::platform::ProgressRegistry registry;
+    EXPECT_EQ(writeDataSetFiles(workspace_, &registry, 9, dir_.str(), false), 1); // no window: nothing happens
+    rk::testing::ProgressRecorder window(registry, rk::platform::fileProgressTitle());
+    EXPECT_EQ(writeDataSetFiles(workspace_, nullptr, 9, dir_.str(), false), 1);
     EXPECT_TRUE(window.posts().empty());
-    EXPECT_EQ(writeDataSetFiles(9, dir_.str(), true, false), 1);
+    EXPECT_EQ(writeDataSetFiles(workspace_, &registry, 9, dir_.str(), false), 1);
     EXPECT_EQ(window.posts(), (std::vector<std::pair<int, std::int64_t>>{{1128, 0}, {1128, 0}}));
 }
 
 // The factory image, group by group in order, yields the whole family, each file a complete root.
 TEST_F(DataSetFiles, TheFactoryImageWritesTheWholeFamily) {
-    rk::image::initialiseImage(rk::image::dataImage());
     for (int group = 0; group < kDataSetGroupCount; ++group)
-        EXPECT_EQ(writeDataSetFiles(group, dir_.str(), false, false), 1) << group;
+        EXPECT_EQ(writeDataSetFiles(workspace_, nullptr, group, dir_.str(), false), 1) << group;
     const std::set<std::string> expected = {
         "dset-000.txt",   "dset-100.txt",   "dset-180-1.txt", "dset-180-2.txt", "dset-181.txt",
         "dset-300.txt",   "dset-310-1.txt", "dset-310-2.txt", "dset-311-1.txt", "dset-311-2.txt",
@@ -255,16 +255,15 @@ TEST_F(DataSetFiles, TheFactoryImageWritesTheWholeFamily) {
 }
 
 TEST_F(DataSetFiles, ValuesStoredByCommandsAppearInTheFiles) {
-    auto& image = rk::image::dataImage();
-    rk::image::initialiseImage(image);
+    auto& image = workspace_.image();
     rk::image::executeCommandString(image, 1, "*1202#");
     rk::image::executeCommandString(image, 1, "*9419123#42#");
     rk::image::executeCommandString(image, 1, "*08002#");
-    ASSERT_EQ(writeDataSetFiles(9, dir_.str(), false, true), 1);
+    ASSERT_EQ(writeDataSetFiles(workspace_, nullptr, 9, dir_.str(), true), 1);
     EXPECT_NE(dir_.read("dset-9300.txt").find("\r\n123s@42,\r\n"), std::string::npos);
-    ASSERT_EQ(writeDataSetFiles(1, dir_.str(), false, false), 1);
+    ASSERT_EQ(writeDataSetFiles(workspace_, nullptr, 1, dir_.str(), false), 1);
     EXPECT_NE(dir_.read("dset-100.txt").find("<h120>\r\n2\r\n</h120>"), std::string::npos);
-    ASSERT_EQ(writeDataSetFiles(0, dir_.str(), false, false), 1);
+    ASSERT_EQ(writeDataSetFiles(workspace_, nullptr, 0, dir_.str(), false), 1);
     EXPECT_NE(dir_.read("dset-000.txt").find("\r\n999@00,\r\n</h082>"), std::string::npos);
 }
 

@@ -6,7 +6,6 @@
 #include <cstring>
 
 using namespace rk::phonebook;
-using rk::sharedState;
 using rk::testing::PhonebookTest;
 
 namespace {
@@ -49,7 +48,7 @@ using Normalisation = PhonebookTest;
 TEST_F(Normalisation, KanaDoubleByteCharacterBecomesTwoBlanks) {
     ASSERT_TRUE(storeSystem(0, "1", rk::text::toCp932("ｱ") + "\x83\x41" + rk::text::toCp932("ｲ")));
     EntryText text;
-    ASSERT_TRUE(loadSystemEntry(0, text));
+    ASSERT_TRUE(loadSystemEntry(ws(), 0, text));
     EXPECT_EQ(text.kanaText(), "\xB1  \xB2");
 }
 
@@ -59,7 +58,7 @@ TEST_F(Normalisation, MarkupCharactersBecomeBlanksButDoubleByteCharactersStayWho
     const std::string kana = "A,B\"C<D>E\\F";
     ASSERT_TRUE(storeSystem(0, "1", kana, kanji));
     EntryText text;
-    ASSERT_TRUE(loadSystemEntry(0, text));
+    ASSERT_TRUE(loadSystemEntry(ws(), 0, text));
     EXPECT_EQ(text.kanjiText(), " \x83\x5C    ");
     EXPECT_EQ(text.kanaText(), "A B C D E F");
 }
@@ -68,7 +67,7 @@ TEST_F(Normalisation, NamesAreCutToTwentyBytesAndZeroFilled) {
     EntryText text = EntryText::make("1", "", "");
     std::fill_n(text.kanjiName.begin(), 21, 'K'); // no terminator at all
     std::fill_n(text.kanaName.begin(), 21, 'k');
-    ASSERT_TRUE(storeSystemEntry(0, text));
+    ASSERT_TRUE(storeSystemEntry(ws(), 0, text));
     const auto& stored = img().workingCopy[0];
     EXPECT_EQ(std::string(stored.kanjiName.data(), 20), std::string(20, 'K'));
     EXPECT_EQ(stored.kanjiName[20], 0);
@@ -78,9 +77,9 @@ TEST_F(Normalisation, NamesAreCutToTwentyBytesAndZeroFilled) {
 TEST_F(Normalisation, ALoneLeadByteAtTheEndOfAKanaNameDoesNotSwallowTheTerminator) {
     EntryText text = EntryText::make("1", "AB\x81", "");
     text.kanaName[4] = 'X'; // garbage behind the terminator must stay behind it
-    ASSERT_TRUE(storeSystemEntry(0, text));
+    ASSERT_TRUE(storeSystemEntry(ws(), 0, text));
     EntryText loaded;
-    loadSystemEntry(0, loaded);
+    loadSystemEntry(ws(), 0, loaded);
     EXPECT_EQ(loaded.kanaText(), "AB ");
 }
 
@@ -92,16 +91,16 @@ TEST_F(Normalisation, GroupTakesTheLowThreeBitsOfCharacterOrValue) {
     EXPECT_EQ(img().workingCopy[1].group, 6);
     EXPECT_EQ(img().workingCopy[2].group, 1);
     EntryText text;
-    loadSystemEntry(0, text);
+    loadSystemEntry(ws(), 0, text);
     EXPECT_EQ(text.group, '5');
 }
 
 TEST_F(Normalisation, StoreRewritesTheCallersNumberText) {
     EntryText odd = EntryText::make("123", "", "");
-    storeSystemEntry(0, odd);
+    storeSystemEntry(ws(), 0, odd);
     EXPECT_EQ(std::string(odd.number.data()), "123 "); // odd length keeps one blank
     EntryText even = EntryText::make("1234", "", "");
-    storeSystemEntry(1, even);
+    storeSystemEntry(ws(), 1, even);
     EXPECT_EQ(std::string(even.number.data()), "1234");
 }
 
@@ -125,8 +124,8 @@ TEST_F(MemoryBounds, ModeZeroRefusesEverythingAndThreeActsAsOne) {
     setMode(0);
     EXPECT_FALSE(storeSystem(0, "1"));
     EntryText text = EntryText::make("1", "", "");
-    EXPECT_FALSE(storeTelephoneEntry(101, 980, text));
-    EXPECT_FALSE(loadSystemEntry(0, text));
+    EXPECT_FALSE(storeTelephoneEntry(ws(), 101, 980, text));
+    EXPECT_FALSE(loadSystemEntry(ws(), 0, text));
     setMode(3);
     EXPECT_TRUE(storeSystem(599, "1"));
     EXPECT_FALSE(storeSystem(600, "1"));
@@ -135,12 +134,12 @@ TEST_F(MemoryBounds, ModeZeroRefusesEverythingAndThreeActsAsOne) {
 TEST_F(MemoryBounds, LoadOutsideTheTableGivesZerosAndGroupOne) {
     ASSERT_TRUE(storeSystem(0, "5", "k", "j", '3'));
     EntryText text;
-    ASSERT_TRUE(loadSystemEntry(0, text));
-    EXPECT_FALSE(loadSystemEntry(600, text));
+    ASSERT_TRUE(loadSystemEntry(ws(), 0, text));
+    EXPECT_FALSE(loadSystemEntry(ws(), 600, text));
     EntryText expected;
     expected.group = '1';
     EXPECT_EQ(std::memcmp(&text, &expected, sizeof text), 0);
-    EXPECT_FALSE(loadTelephoneEntry(101, 979, text));
+    EXPECT_FALSE(loadTelephoneEntry(ws(), 101, 979, text));
     EXPECT_EQ(std::memcmp(&text, &expected, sizeof text), 0);
 }
 
@@ -176,38 +175,38 @@ TEST_F(TelephoneLayout, PhonebookPositionsAndTheFirstCabinetCoverEveryBlockOnce)
 
 TEST_F(TelephoneLayout, SixHundredModeOffsets) {
     EntryText text = EntryText::make("7", "", "");
-    ASSERT_TRUE(storeTelephoneEntry(125, 985, text)); // block 17
+    ASSERT_TRUE(storeTelephoneEntry(ws(), 125, 985, text)); // block 17
     const std::size_t offset = 42600 + 16 * 1420 + 5 * 71;
     EXPECT_EQ(workingBytes()[offset], 7);
     EXPECT_EQ(workingBytes()[offset + 67], 0); // per-telephone group is always 0
     text = EntryText::make("8", "", "");
-    ASSERT_TRUE(storeTelephoneEntry(101, 999, text));
+    ASSERT_TRUE(storeTelephoneEntry(ws(), 101, 999, text));
     EXPECT_EQ(workingBytes()[42600 + 19 * 71], 8);
     text = EntryText::make("9", "", "");
-    EXPECT_FALSE(storeTelephoneEntry(101, 979, text));
-    EXPECT_FALSE(storeTelephoneEntry(210, 980, text));
+    EXPECT_FALSE(storeTelephoneEntry(ws(), 101, 979, text));
+    EXPECT_FALSE(storeTelephoneEntry(ws(), 210, 980, text));
 }
 
 TEST_F(TelephoneLayout, NineHundredNinetyModeOffsets) {
     setMode(2);
     EntryText text = EntryText::make("7", "", "");
-    EXPECT_FALSE(storeTelephoneEntry(101, 985, text));
-    ASSERT_TRUE(storeTelephoneEntry(208, 993, text)); // block 32
+    EXPECT_FALSE(storeTelephoneEntry(ws(), 101, 985, text));
+    ASSERT_TRUE(storeTelephoneEntry(ws(), 208, 993, text)); // block 32
     EXPECT_EQ(workingBytes()[71000 + 31 * 710 + 3 * 71], 7);
     text = EntryText::make("5", "", "");
-    ASSERT_TRUE(storeTelephoneEntry(152, 999, text)); // block 108, the very last entry of its area
+    ASSERT_TRUE(storeTelephoneEntry(ws(), 152, 999, text)); // block 108, the very last entry of its area
     EXPECT_EQ(workingBytes()[71000 + 107 * 710 + 9 * 71], 5);
     EntryText loaded;
-    ASSERT_TRUE(loadTelephoneEntry(152, 999, loaded));
+    ASSERT_TRUE(loadTelephoneEntry(ws(), 152, 999, loaded));
     EXPECT_EQ(loaded.numberText(), "5");
     EXPECT_EQ(loaded.group, '0');
 }
 
 TEST_F(TelephoneLayout, SecondCabinetPositionsHaveNoRoomInThePhonebook) {
     EntryText text = EntryText::make("7", "", "");
-    EXPECT_FALSE(storeTelephoneEntry(301, 980, text));
-    EXPECT_FALSE(storeTelephoneEntryChecked(301, 980, text, Copy::Backup));
-    EXPECT_FALSE(loadTelephoneEntry(352, 999, text));
+    EXPECT_FALSE(storeTelephoneEntry(ws(), 301, 980, text));
+    EXPECT_FALSE(storeTelephoneEntryChecked(ws(), 301, 980, text, Copy::Backup));
+    EXPECT_FALSE(loadTelephoneEntry(ws(), 352, 999, text));
 }
 
 using Stores = PhonebookTest;
@@ -229,7 +228,7 @@ TEST_F(Stores, PlainStoreIn990ModeKeepsTheTailBytesOfTheEntry) {
 
 TEST_F(Stores, CheckedStoreIntoTheBackupPacksTheTextAndLeavesTheIndexAlone) {
     EntryText text = EntryText::make("0312", "k", "j", '2');
-    ASSERT_TRUE(storeSystemEntryChecked(7, text, Copy::Backup));
+    ASSERT_TRUE(storeSystemEntryChecked(ws(), 7, text, Copy::Backup));
     EXPECT_EQ(loadedNumber(7, Copy::Backup), "0312");
     EXPECT_TRUE(img().workingCopy[7].empty());
     EXPECT_EQ(img().numberIndex, rk::image::NumberIndex{});
@@ -239,14 +238,14 @@ TEST_F(Stores, CheckedStoreIntoTheWorkingCopyTakesThePackedNumber) {
     EntryText text = EntryText::make("", "k", "j", '2');
     text.number[0] = static_cast<char>(0x3A); // "0" then "3"
     text.number[1] = static_cast<char>(0x01); // "1"
-    ASSERT_TRUE(storeSystemEntryChecked(7, text, Copy::Working));
+    ASSERT_TRUE(storeSystemEntryChecked(ws(), 7, text, Copy::Working));
     EXPECT_EQ(loadedNumber(7), "031");
     EXPECT_EQ(img().numberIndex[600], 8);
 }
 
 TEST_F(Stores, PerTelephoneNumbersAreNotIndexed) {
     EntryText text = EntryText::make("123", "", "");
-    ASSERT_TRUE(storeTelephoneEntry(101, 980, text));
+    ASSERT_TRUE(storeTelephoneEntry(ws(), 101, 980, text));
     EXPECT_EQ(img().numberIndex, rk::image::NumberIndex{});
 }
 
@@ -255,7 +254,7 @@ using Clearing = PhonebookTest;
 TEST_F(Clearing, SystemClearSetsGroupOneAndEmptiesTheIndex) {
     setMode(2);
     ASSERT_TRUE(storeSystem(989, "1", "k", "j", '4'));
-    clearSystemBook(2);
+    clearSystemBook(ws(), 2);
     for (std::size_t memory = 0; memory < 1000; ++memory) {
         EXPECT_TRUE(img().workingCopy[memory].empty());
         ASSERT_EQ(img().workingCopy[memory].group, 1) << memory;
@@ -265,12 +264,12 @@ TEST_F(Clearing, SystemClearSetsGroupOneAndEmptiesTheIndex) {
 
 TEST_F(Clearing, SixHundredClearStopsAtTheTelephoneArea) {
     EntryText text = EntryText::make("5", "", "");
-    ASSERT_TRUE(storeTelephoneEntry(101, 980, text));
+    ASSERT_TRUE(storeTelephoneEntry(ws(), 101, 980, text));
     ASSERT_TRUE(storeSystem(0, "1"));
-    clearSystemBook(1);
+    clearSystemBook(ws(), 1);
     EXPECT_TRUE(img().workingCopy[0].empty());
     EXPECT_FALSE(img().workingCopy[600].empty());
-    clearTelephoneBooks(1);
+    clearTelephoneBooks(ws(), 1);
     EXPECT_TRUE(img().workingCopy[600].empty());
     EXPECT_EQ(img().workingCopy[600].group, 0);
 }
@@ -278,9 +277,9 @@ TEST_F(Clearing, SixHundredClearStopsAtTheTelephoneArea) {
 TEST_F(Clearing, TelephoneClearForEachMode) {
     setMode(2);
     EntryText text = EntryText::make("5", "", "");
-    ASSERT_TRUE(storeTelephoneEntry(152, 999, text));
+    ASSERT_TRUE(storeTelephoneEntry(ws(), 152, 999, text));
     ASSERT_TRUE(storeSystem(989, "1"));
-    clearTelephoneBooks(2);
+    clearTelephoneBooks(ws(), 2);
     EXPECT_TRUE(img().workingCopy[2079].empty());
     EXPECT_FALSE(img().workingCopy[989].empty());
 }
@@ -289,57 +288,57 @@ using Backups = PhonebookTest;
 
 TEST_F(Backups, CommitAndRestoreCopyEveryByte) {
     ASSERT_TRUE(storeSystem(3, "99", "k", "j"));
-    commitBackup();
+    commitBackup(ws());
     EXPECT_EQ(std::memcmp(workingBytes(), backupBytes(), 195960), 0);
     ASSERT_TRUE(storeSystem(3, "11"));
-    restoreFromBackup();
+    restoreFromBackup(ws());
     EXPECT_EQ(loadedNumber(3), "99");
 }
 
 TEST_F(Backups, PageZeroIsAPlainRestore) {
     ASSERT_TRUE(storeSystem(3, "99"));
-    commitBackup();
+    commitBackup(ws());
     ASSERT_TRUE(storeSystem(3, "11"));
     ASSERT_TRUE(storeSystem(4, "12"));
-    applyPageFromBackup(0, PageKind::System);
+    applyPageFromBackup(ws(), 0, PageKind::System);
     EXPECT_EQ(loadedNumber(3), "99");
     EXPECT_EQ(loadedNumber(4), "");
 }
 
 TEST_F(Backups, SystemPagesCoverFiftyMemories) {
-    sharedState().dupCheckEnabled = 1;
+    flags().dupCheckEnabled = 1;
     for (int memory : {49, 50}) {
         EntryText text = EntryText::make("111", "", "");
-        ASSERT_TRUE(storeSystemEntryChecked(memory, text, Copy::Backup));
+        ASSERT_TRUE(storeSystemEntryChecked(ws(), memory, text, Copy::Backup));
     }
     for (int page : {1, 2}) {
-        resetDuplicateReport();
-        applyPageFromBackup(page, PageKind::System);
-        EXPECT_EQ(duplicateReport().count, 1) << page;
-        EXPECT_EQ(duplicateReport().lowMemory, 49);
-        EXPECT_EQ(duplicateReport().highMemory, 50);
+        resetDuplicateReport(ws());
+        applyPageFromBackup(ws(), page, PageKind::System);
+        EXPECT_EQ(report().count, 1) << page;
+        EXPECT_EQ(report().lowMemory, 49);
+        EXPECT_EQ(report().highMemory, 50);
     }
-    resetDuplicateReport();
-    applyPageFromBackup(3, PageKind::System);
-    EXPECT_EQ(duplicateReport().count, 0);
+    resetDuplicateReport(ws());
+    applyPageFromBackup(ws(), 3, PageKind::System);
+    EXPECT_EQ(report().count, 0);
 }
 
 TEST_F(Backups, PageTwentyRunsDownFrom989To950) {
     setMode(2);
-    sharedState().dupCheckEnabled = 1;
+    flags().dupCheckEnabled = 1;
     const std::pair<int, const char*> backup[] = {{0, "444"},   {989, "444"}, {5, "333"},
                                                   {950, "333"}, {6, "555"},   {949, "555"}};
     for (const auto& [memory, number] : backup) {
         EntryText text = EntryText::make(number, "", "");
-        ASSERT_TRUE(storeSystemEntryChecked(memory, text, Copy::Backup));
+        ASSERT_TRUE(storeSystemEntryChecked(ws(), memory, text, Copy::Backup));
     }
-    resetDuplicateReport();
-    applyPageFromBackup(20, PageKind::System);
+    resetDuplicateReport(ws());
+    applyPageFromBackup(ws(), 20, PageKind::System);
     // 989 comes first and records the pair; 950 is the second find and loses its number in the
     // working copy; 949 lies outside the page and is not looked at.
-    EXPECT_EQ(duplicateReport().count, 2);
-    EXPECT_EQ(duplicateReport().lowMemory, 0);
-    EXPECT_EQ(duplicateReport().highMemory, 989);
+    EXPECT_EQ(report().count, 2);
+    EXPECT_EQ(report().lowMemory, 0);
+    EXPECT_EQ(report().highMemory, 989);
     EXPECT_EQ(loadedNumber(989), "444");
     EXPECT_EQ(loadedNumber(950), "");
     EXPECT_EQ(loadedNumber(949), "555");
@@ -351,13 +350,13 @@ TEST_F(Backups, TelephonePagesCoverTwoPositions) {
     for (int position : {101, 102, 103, 199, 200}) {
         for (int memory : {980, 981}) {
             EntryText text = EntryText::make("55", "", "");
-            ASSERT_TRUE(storeTelephoneEntryChecked(position, memory, text, Copy::Backup));
+            ASSERT_TRUE(storeTelephoneEntryChecked(ws(), position, memory, text, Copy::Backup));
         }
     }
-    auto reportedPositions = [](int page) {
-        resetDuplicateReport();
-        applyPageFromBackup(page, PageKind::Telephone);
-        return std::make_pair(duplicateReport().position, duplicateReport().count);
+    auto reportedPositions = [this](int page) {
+        resetDuplicateReport(ws());
+        applyPageFromBackup(ws(), page, PageKind::Telephone);
+        return std::make_pair(report().position, report().count);
     };
     EXPECT_EQ(reportedPositions(1), std::make_pair(101, 3));  // 101: pair; 101 second hit, 102's two
     EXPECT_EQ(reportedPositions(50), std::make_pair(199, 3)); // 199 and 200
@@ -371,13 +370,13 @@ using FreeEntries = PhonebookTest;
 TEST_F(FreeEntries, CountsTheCommonPhonebook) {
     ASSERT_TRUE(storeSystem(0, "1"));
     ASSERT_TRUE(storeSystem(1, "2"));
-    auto stats = countFreeEntries(0);
+    auto stats = countFreeEntries(ws(), 0);
     EXPECT_EQ(stats.freeCount, 598);
     EXPECT_EQ(stats.firstFree, 2);
     EXPECT_EQ(stats.tableSize, 600);
     setMode(2);
-    clearSystemBook(2);
-    stats = countFreeEntries(0);
+    clearSystemBook(ws(), 2);
+    stats = countFreeEntries(ws(), 0);
     EXPECT_EQ(stats.tableSize, 990);
     EXPECT_EQ(stats.freeCount, 1000);
     EXPECT_EQ(img().freeEntries.tableSize, 990);
@@ -386,15 +385,15 @@ TEST_F(FreeEntries, CountsTheCommonPhonebook) {
 TEST_F(FreeEntries, CountsATelephoneBlockByLastTwoDigits) {
     for (int memory = 980; memory < 992; ++memory) {
         EntryText text = EntryText::make("1", "", "");
-        ASSERT_TRUE(storeTelephoneEntry(130, memory, text));
+        ASSERT_TRUE(storeTelephoneEntry(ws(), 130, memory, text));
     }
-    auto stats = countFreeEntries(130);
+    auto stats = countFreeEntries(ws(), 130);
     EXPECT_EQ(stats.tableSize, 20);
     EXPECT_EQ(stats.freeCount, 8);
     EXPECT_EQ(stats.firstFree, 92);
     setMode(2);
-    stats = countFreeEntries(130);
+    stats = countFreeEntries(ws(), 130);
     EXPECT_EQ(stats.tableSize, 10);
     EXPECT_EQ(stats.firstFree, 90);
-    EXPECT_EQ(countFreeEntries(210).freeCount, 0);
+    EXPECT_EQ(countFreeEntries(ws(), 210).freeCount, 0);
 }

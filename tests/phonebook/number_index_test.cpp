@@ -12,11 +12,10 @@ using rk::testing::PhonebookTest;
 namespace {
 
 // Occupied slots (memory + 1) from the front of the used part, as a list.
-std::vector<int> occupied(int count) {
+std::vector<int> occupied(const rk::image::NumberIndex& index, int count) {
     std::vector<int> values;
     for (int slot = 0; slot <= count; ++slot)
-        if (rk::image::dataImage().numberIndex[slot] != 0)
-            values.push_back(rk::image::dataImage().numberIndex[slot]);
+        if (index[slot] != 0) values.push_back(index[slot]);
     return values;
 }
 
@@ -43,16 +42,16 @@ TEST_F(NumberIndexUpkeep, CodeOrderPutsSymbolsBeforeDigitsAndLettersAfter) {
     ASSERT_TRUE(storeSystem(4, "*"));
     ASSERT_TRUE(storeSystem(5, "-"));
     // "#" < "*" < "-" < "0" < "M" < "P"
-    EXPECT_EQ(occupied(600), (std::vector<int>{3, 5, 6, 2, 4, 1}));
+    EXPECT_EQ(occupied(img().numberIndex, 600), (std::vector<int>{3, 5, 6, 2, 4, 1}));
 }
 
 TEST_F(NumberIndexUpkeep, EqualOddNumberGoesAfterEqualEvenNumberBefore) {
     ASSERT_TRUE(storeSystem(0, "123"));
     ASSERT_TRUE(storeSystem(1, "123"));
-    EXPECT_EQ(occupied(600), (std::vector<int>{1, 2}));
+    EXPECT_EQ(occupied(img().numberIndex, 600), (std::vector<int>{1, 2}));
     ASSERT_TRUE(storeSystem(2, "4567"));
     ASSERT_TRUE(storeSystem(3, "4567"));
-    EXPECT_EQ(occupied(600), (std::vector<int>{1, 2, 4, 3}));
+    EXPECT_EQ(occupied(img().numberIndex, 600), (std::vector<int>{1, 2, 4, 3}));
 }
 
 TEST_F(NumberIndexUpkeep, RestoringAMemoryMovesItsSlot) {
@@ -60,15 +59,15 @@ TEST_F(NumberIndexUpkeep, RestoringAMemoryMovesItsSlot) {
     ASSERT_TRUE(storeSystem(1, "6"));
     ASSERT_TRUE(storeSystem(2, "7"));
     ASSERT_TRUE(storeSystem(0, "8"));
-    EXPECT_EQ(occupied(600), (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(occupied(img().numberIndex, 600), (std::vector<int>{2, 3, 1}));
     // A cleared number keeps its slot.
     ASSERT_TRUE(storeSystem(1, ""));
-    EXPECT_EQ(occupied(600), (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(occupied(img().numberIndex, 600), (std::vector<int>{2, 3, 1}));
 }
 
 TEST_F(NumberIndexUpkeep, AFullNineHundredNinetyBookStaysSorted) {
     setMode(2);
-    clearSystemBook(2);
+    clearSystemBook(ws(), 2);
     std::mt19937 random(42);
     std::vector<std::string> numbers;
     for (int memory = 0; memory < 990; ++memory) {
@@ -79,7 +78,7 @@ TEST_F(NumberIndexUpkeep, AFullNineHundredNinetyBookStaysSorted) {
         numbers.push_back(number);
         ASSERT_TRUE(storeSystem(memory, number));
     }
-    const std::vector<int> order = occupied(1000);
+    const std::vector<int> order = occupied(img().numberIndex, 1000);
     ASSERT_EQ(order.size(), 990u);
     EXPECT_EQ(img().numberIndex[10], 0);
     for (std::size_t i = 1; i < order.size(); ++i) {

@@ -54,11 +54,11 @@ TEST_F(filePages, WrittenFilesComeFromAFreshlyWrittenSysTan) {
     useMode990();
     storeGoldenCommonEntries();
     storeGoldenMyEntries(); // 990 mode keeps only the memories 990..999 of them
-    phonebook::PhonebookFileSettings& settings = phonebook::phonebookFileSettings();
+    phonebook::PhonebookFileSettings& settings = fileSettings();
     settings.phoneDir = folder.path().string() + "/";
     settings.phoneFileName = "sys-tan.txt";
     settings.unitOrderFlag = 1;
-    ASSERT_EQ(phonebook::writePhonebookFile(1), 0);
+    ASSERT_EQ(phonebook::writePhonebookFile(ws(), ui(), 1), 0);
     ASSERT_EQ(phonebook::makeMainUnitSystemFiles(folder / "sys-tan.txt", folder / "sys-tan000.txt", false),
               0);
     EXPECT_EQ(readBytes(folder / "sys-tan000.txt"), readBytes(golden("pages_plain/sys-tan000.txt")));
@@ -66,7 +66,7 @@ TEST_F(filePages, WrittenFilesComeFromAFreshlyWrittenSysTan) {
 
     settings.phoneFileName = "tel-tan.txt";
     settings.unitOrderFlag = 0;
-    ASSERT_EQ(phonebook::writePhonebookFile(2), 0);
+    ASSERT_EQ(phonebook::writePhonebookFile(ws(), ui(), 2), 0);
     ASSERT_EQ(phonebook::makeMainUnitTelephoneFiles(folder / "tel-tan.txt", folder / "tel-tan101.txt", true),
               0);
     const std::string first = readBytes(folder / "tel-tan101.txt");

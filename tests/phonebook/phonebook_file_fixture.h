@@ -73,38 +73,37 @@ inline std::tm goldenTime() {
 
 class PhonebookFileTest : public PhonebookTest {
 protected:
-    void SetUp() override {
-        PhonebookTest::SetUp();
-        phonebook::phonebookFileSettings() = phonebook::PhonebookFileSettings{};
-        phonebook::fileHeaderLine().clear();
-        platform::setFileWriteLimitForTesting(std::nullopt);
-    }
+    void SetUp() override { platform::setFileWriteLimitForTesting(std::nullopt); }
     void TearDown() override { platform::setFileWriteLimitForTesting(std::nullopt); }
 
+    platform::Ui& ui() { return ui_; }
+    phonebook::PhonebookFileSettings& fileSettings() { return ws().fileSettings(); }
+    phonebook::FileHeaderLine& headerLine() { return ws().fileHeaderLine(); }
+
     // 990 memories, every one of them empty with group 1 (as after the mode's own clear).
-    static void useMode990() {
+    void useMode990() {
         setMode(2);
-        phonebook::clearSystemBook(2);
+        phonebook::clearSystemBook(ws(), 2);
     }
 
-    static phonebook::EntryText system(int memory) {
+    phonebook::EntryText system(int memory) {
         phonebook::EntryText text;
-        phonebook::loadSystemEntry(memory, text);
+        phonebook::loadSystemEntry(ws(), memory, text);
         return text;
     }
-    static phonebook::EntryText telephone(int position, int memory) {
+    phonebook::EntryText telephone(int position, int memory) {
         phonebook::EntryText text;
-        phonebook::loadTelephoneEntry(position, memory, text);
+        phonebook::loadTelephoneEntry(ws(), position, memory, text);
         return text;
     }
-    static bool storeTelephone(int position, int memory, const std::string& number, const std::string& kanji,
-                               const std::string& kana) {
+    bool storeTelephone(int position, int memory, const std::string& number, const std::string& kanji,
+                        const std::string& kana) {
         phonebook::EntryText text = phonebook::EntryText::make(number, kana, kanji, 0);
-        return phonebook::storeTelephoneEntry(position, memory, text);
+        return phonebook::storeTelephoneEntry(ws(), position, memory, text);
     }
 
     // The entries of the golden files, as make_golden.py spells them.
-    static void storeGoldenCommonEntries() {
+    void storeGoldenCommonEntries() {
         storeSystem(0, "0312345678", sjis("ﾔﾏﾀﾞ"), sjis("山田太郎"), '1');
         storeSystem(1, "09011112222", sjis("ｽｽﾞｷ ｲﾁﾛｳ"), sjis("鈴木一郎"), '0');
         storeSystem(5, "03-1234*5#P", "ABC s", sjis("ＡＢＣ商事"), '7');
@@ -113,7 +112,7 @@ protected:
                     sjis("一二三四五六七八九十"), '3');
         storeSystem(989, "119", sjis("ｼｮｳﾎﾞｳ"), sjis("消防"), '5');
     }
-    static void storeGoldenMyEntries() {
+    void storeGoldenMyEntries() {
         storeTelephone(101, 980, "0311112222", sjis("山田"), sjis("ﾔﾏﾀﾞ"));
         storeTelephone(101, 999, "200", sjis("内線"), sjis("ﾅｲｾﾝ"));
         storeTelephone(125, 990, "0451234567", sjis("横浜支店"), sjis("ﾖｺﾊﾏ"));
@@ -122,18 +121,19 @@ protected:
     }
 
     // Takes the carried fields of the golden files, as a read would.
-    static void takeGoldenHeader() {
+    void takeGoldenHeader() {
         const std::string file = readBytes(golden("common_kana_first.rkdat"));
-        phonebook::fileHeaderLine().takeFrom(file);
+        headerLine().takeFrom(file);
     }
-    static phonebook::FileHeaderLine::Line goldenHeader() {
-        return phonebook::fileHeaderLine().format(goldenTime());
-    }
+    phonebook::FileHeaderLine::Line goldenHeader() { return headerLine().format(goldenTime()); }
 
     // Parses a body (column header and record lines) given as text, no header line.
-    static void parseCommon(const std::string& body, int unitOrderFlag = 0) {
-        phonebook::parseCommonPhonebook(body, unitOrderFlag);
+    void parseCommon(const std::string& body, int unitOrderFlag = 0) {
+        phonebook::parseCommonPhonebook(ws(), body, unitOrderFlag);
     }
+
+private:
+    platform::SilentUi ui_;
 };
 
 } // namespace rk::testing

@@ -175,7 +175,7 @@ TEST_F(fileCommonParser, NothingIsStoredWithoutAMemoryCount) {
 class fileMyParser : public PhonebookFileTest {};
 
 TEST_F(fileMyParser, ALineOfAnotherPositionKeepsItsNamesButNotItsNumber) {
-    phonebook::parseMyPhonebook(
+    phonebook::parseMyPhonebook(ws(), 
         myBody({"101,980,0311," + sjis("山田,ﾔﾏﾀﾞ"), "102,981,0322," + sjis("川田,ｶﾜﾀ"),
                 "101,982,03(33)," + sjis("ｶﾅ,漢字")}));
     EXPECT_EQ(telephone(101, 980).numberText(), "0311");
@@ -191,7 +191,7 @@ TEST_F(fileMyParser, ALineOfAnotherPositionKeepsItsNamesButNotItsNumber) {
 }
 
 TEST_F(fileMyParser, TheKanaNameIsTheRestOfTheLine) {
-    phonebook::parseMyPhonebook(myBody({"101,980,1," + sjis("山,ｱ,ｲ")}));
+    phonebook::parseMyPhonebook(ws(), myBody({"101,980,1," + sjis("山,ｱ,ｲ")}));
     EXPECT_EQ(telephone(101, 980).kanaText(), sjis("ｱ ｲ")) << "the store turns the comma into a blank";
 }
 
@@ -202,7 +202,7 @@ TEST_F(fileMyParser, LinesArePlacedByCountAndLongLinesAreSkipped) {
     const std::string longest = "102,980,5,," + std::string(96 - 11, 'k'); // CR at byte 96
     const std::string tooLong = "102,981,6,," + std::string(97 - 11, 'k'); // CR at byte 97
     storeTelephone(102, 981, "81", "", "");
-    phonebook::parseMyPhonebook("h\r\n" + lines + longest + "\r\n" + tooLong + "\r\n102,982,7,,\r\n");
+    phonebook::parseMyPhonebook(ws(), "h\r\n" + lines + longest + "\r\n" + tooLong + "\r\n102,982,7,,\r\n");
     EXPECT_EQ(telephone(101, 999).numberText(), "999");
     EXPECT_EQ(telephone(102, 980).numberText(), "5");
     EXPECT_EQ(telephone(102, 980).kanaText(), std::string(20, 'k'));
@@ -214,7 +214,7 @@ TEST_F(fileMyParser, DataMustStartWithPosition101) {
     storeTelephone(101, 980, "55", "", "");
     for (const std::string body :
          {"h\r\n102,980,1,,\r\n", "h\r\n000,1,,,01\r\n", "h\r\n10,980,1,,\r\n", "h\r\n"}) {
-        phonebook::parseMyPhonebook(body);
+        phonebook::parseMyPhonebook(ws(), body);
         EXPECT_EQ(telephone(101, 980).numberText(), "55") << body;
     }
 }
@@ -225,14 +225,14 @@ TEST_F(fileWrongKind, AFileOfTheOtherKindStoresNothingAndStillSucceeds) {
     TempDirectory folder;
     storeSystem(0, "55");
     storeTelephone(101, 980, "66", "", "");
-    phonebook::PhonebookFileSettings& settings = phonebook::phonebookFileSettings();
+    phonebook::PhonebookFileSettings& settings = fileSettings();
     settings.phoneDir = folder.path().string() + "/";
     std::filesystem::copy_file(golden("my_phonebook.rkdat"), folder / "my.rkdat");
     std::filesystem::copy_file(golden("common_kana_first.rkdat"), folder / "common.rkdat");
     settings.phoneFileName = "my.rkdat";
-    EXPECT_EQ(phonebook::readPhonebookFile(1), 0);
+    EXPECT_EQ(phonebook::readPhonebookFile(ws(), ui(), 1), 0);
     settings.phoneFileName = "common.rkdat";
-    EXPECT_EQ(phonebook::readPhonebookFile(2), 0);
+    EXPECT_EQ(phonebook::readPhonebookFile(ws(), ui(), 2), 0);
     EXPECT_EQ(system(0).numberText(), "55");
     EXPECT_EQ(telephone(101, 980).numberText(), "66");
 }
@@ -241,10 +241,10 @@ TEST_F(fileWrongKind, AFileWithoutHeaderLineIsReadFromItsFirstByte) {
     // A spreadsheet saved the common phonebook without its first line.
     const std::string golden = readBytes(rk::testing::golden("common_kana_first.rkdat"));
     takeGoldenHeader();
-    phonebook::parsePhonebookFile(1, golden.substr(192), 0);
+    phonebook::parsePhonebookFile(ws(), 1, golden.substr(192), 0);
     EXPECT_EQ(system(0).numberText(), "0312345678");
     EXPECT_EQ(system(5).kanaText(), "ABC s");
-    EXPECT_EQ(phonebook::fileHeaderLine().field(0)[0], 0) << "the carried fields are zeroed by every read";
+    EXPECT_EQ(headerLine().field(0)[0], 0) << "the carried fields are zeroed by every read";
 }
 
 } // namespace

@@ -58,7 +58,8 @@ TEST(fileHeaderLine, CarriedFieldsComeBackByteForByteAndOnlyFromALineStartingWit
 }
 
 TEST(fileLineTable, StartsBlankAndRefusesAnythingOutsideIt) {
-    LineTable& table = phonebook::lineTable();
+    auto owned = std::make_unique<LineTable>();
+    LineTable& table = *owned;
     table.clear();
     EXPECT_EQ((*table.line(9999))[191], ' ');
     EXPECT_EQ(table.line(10000), nullptr);
@@ -79,15 +80,15 @@ TEST_F(fileFormat, CommonPhonebookInBothColumnOrdersMatchesTheGoldenFiles) {
     useMode990();
     storeGoldenCommonEntries();
     takeGoldenHeader();
-    EXPECT_EQ(phonebook::formatPhonebookFile(1, goldenHeader(), 0),
+    EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 1, goldenHeader(), 0),
               readBytes(golden("common_kana_first.rkdat")));
-    EXPECT_EQ(phonebook::formatPhonebookFile(1, goldenHeader(), 1), readBytes(golden("sys-tan.txt")));
+    EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 1, goldenHeader(), 1), readBytes(golden("sys-tan.txt")));
 }
 
 TEST_F(fileFormat, MyPhonebookMatchesTheGoldenFile) {
     storeGoldenMyEntries();
     takeGoldenHeader();
-    EXPECT_EQ(phonebook::formatPhonebookFile(2, goldenHeader(), 0), readBytes(golden("my_phonebook.rkdat")));
+    EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 2, goldenHeader(), 0), readBytes(golden("my_phonebook.rkdat")));
 }
 
 TEST_F(fileFormat, GoldenFilesParseBackIntoTheSameFiles) {
@@ -96,25 +97,25 @@ TEST_F(fileFormat, GoldenFilesParseBackIntoTheSameFiles) {
         image::initialiseImage(img());
         useMode990();
         const std::string file = readBytes(golden(name));
-        phonebook::parsePhonebookFile(1, file, flag);
+        phonebook::parsePhonebookFile(ws(), 1, file, flag);
         EXPECT_EQ(system(5).numberText(), "03-1234*5#P") << name;
         EXPECT_EQ(system(501).kanjiText(), sjis("一二三四五六七八九十")) << name;
         EXPECT_EQ(system(989).group, '5') << name;
         EXPECT_EQ(system(1).group, '0') << name;
-        EXPECT_EQ(phonebook::formatPhonebookFile(1, goldenHeader(), flag), file) << name;
+        EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 1, goldenHeader(), flag), file) << name;
     }
     image::initialiseImage(img());
     const std::string mine = readBytes(golden("my_phonebook.rkdat"));
-    phonebook::parsePhonebookFile(2, mine, 0);
+    phonebook::parsePhonebookFile(ws(), 2, mine, 0);
     EXPECT_EQ(telephone(125, 990).kanjiText(), sjis("横浜支店"));
-    EXPECT_EQ(phonebook::formatPhonebookFile(2, goldenHeader(), 0), mine);
+    EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 2, goldenHeader(), 0), mine);
 }
 
 TEST_F(fileFormat, CommonFileIn600ModeStillHas990RecordsAndReadsBack600) {
     storeSystem(0, "0311", sjis("ｱ"), sjis("亜"), '4');
     storeSystem(599, "0599", sjis("ｲ"), sjis("井"), '6');
     const std::string file =
-        phonebook::formatPhonebookFile(1, phonebook::fileHeaderLine().format(goldenTime()), 0);
+        phonebook::formatPhonebookFile(ws(), 1, headerLine().format(goldenTime()), 0);
     ASSERT_EQ(countLines(file), 992u);
     EXPECT_EQ(lineOf(file, 2), "000,0311," + sjis("ｱ,亜") + ",04");
     EXPECT_EQ(lineOf(file, 601), "599,0599," + sjis("ｲ,井") + ",06");
@@ -123,7 +124,7 @@ TEST_F(fileFormat, CommonFileIn600ModeStillHas990RecordsAndReadsBack600) {
 
     image::initialiseImage(img());
     storeSystem(300, "9999");
-    phonebook::parsePhonebookFile(1, file, 0);
+    phonebook::parsePhonebookFile(ws(), 1, file, 0);
     EXPECT_EQ(system(0).kanjiText(), sjis("亜"));
     EXPECT_EQ(system(599).numberText(), "0599");
     EXPECT_EQ(system(300).numberText(), "") << "a complete file overwrites every memory";
@@ -131,12 +132,12 @@ TEST_F(fileFormat, CommonFileIn600ModeStillHas990RecordsAndReadsBack600) {
 
 TEST_F(fileFormat, A990FileLoadedIn600ModeFillsTheFirst600Memories) {
     const std::string file = readBytes(golden("common_kana_first.rkdat"));
-    phonebook::parsePhonebookFile(1, file, 0);
+    phonebook::parsePhonebookFile(ws(), 1, file, 0);
     EXPECT_EQ(system(500).numberText(), "0120999888");
     EXPECT_EQ(system(501).kanaText(), sjis("ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄ"));
     phonebook::EntryText scratch;
-    EXPECT_FALSE(phonebook::loadSystemEntry(989, scratch));
-    EXPECT_EQ(phonebook::countFreeEntries(0).freeCount, 600 - 5);
+    EXPECT_FALSE(phonebook::loadSystemEntry(ws(), 989, scratch));
+    EXPECT_EQ(phonebook::countFreeEntries(ws(), 0).freeCount, 600 - 5);
 }
 
 TEST_F(fileFormat, MyPhonebookFilesCrossBetweenTheModesByMemoryNumber) {
@@ -144,20 +145,20 @@ TEST_F(fileFormat, MyPhonebookFilesCrossBetweenTheModesByMemoryNumber) {
     const std::string from600 = readBytes(golden("my_phonebook.rkdat"));
     useMode990();
     storeTelephone(101, 995, "555", "", "");
-    phonebook::parsePhonebookFile(2, from600, 0);
+    phonebook::parsePhonebookFile(ws(), 2, from600, 0);
     EXPECT_EQ(telephone(101, 999).numberText(), "200");
     EXPECT_EQ(telephone(125, 990).numberText(), "0451234567");
     EXPECT_EQ(telephone(101, 995).numberText(), "") << "the file's empty line overwrites it";
     phonebook::EntryText scratch;
-    EXPECT_FALSE(phonebook::loadTelephoneEntry(101, 980, scratch));
-    EXPECT_EQ(phonebook::countFreeEntries(126).freeCount, 10) << "126/981 does not exist in 990 mode";
+    EXPECT_FALSE(phonebook::loadTelephoneEntry(ws(), 101, 980, scratch));
+    EXPECT_EQ(phonebook::countFreeEntries(ws(), 126).freeCount, 10) << "126/981 does not exist in 990 mode";
 
     // Saved in 990 mode (980..989 written empty), loaded in 600 mode.
-    const std::string from990 = phonebook::formatPhonebookFile(2, goldenHeader(), 0);
+    const std::string from990 = phonebook::formatPhonebookFile(ws(), 2, goldenHeader(), 0);
     EXPECT_NE(from990.find("101,980,,,\r\n101,981,,,\r\n"), std::string::npos);
     image::initialiseImage(img());
     storeTelephone(101, 980, "777", "", "");
-    phonebook::parsePhonebookFile(2, from990, 0);
+    phonebook::parsePhonebookFile(ws(), 2, from990, 0);
     EXPECT_EQ(telephone(101, 980).numberText(), "");
     EXPECT_EQ(telephone(101, 999).numberText(), "200");
 }
@@ -169,12 +170,12 @@ TEST_F(fileFormat, EntriesSurviveARoundTripThroughBothKinds) {
     storeSystem(42, "1", "a b", sjis("ソ表能"), '7');
     storeTelephone(200, 990, "0312", sjis("亜亜亜亜亜亜亜亜亜亜"), "Z");
     for (const int flag : {0, 1}) {
-        const std::string common = phonebook::formatPhonebookFile(1, goldenHeader(), flag);
-        const std::string mine = phonebook::formatPhonebookFile(2, goldenHeader(), 0);
+        const std::string common = phonebook::formatPhonebookFile(ws(), 1, goldenHeader(), flag);
+        const std::string mine = phonebook::formatPhonebookFile(ws(), 2, goldenHeader(), 0);
         image::initialiseImage(img());
         useMode990();
-        phonebook::parsePhonebookFile(1, common, flag);
-        phonebook::parsePhonebookFile(2, mine, 0);
+        phonebook::parsePhonebookFile(ws(), 1, common, flag);
+        phonebook::parsePhonebookFile(ws(), 2, mine, 0);
         EXPECT_EQ(system(0).numberText(), "0123456789*#P-M");
         EXPECT_EQ(system(0).kanaText(), sjis("ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹ"));
         EXPECT_EQ(system(0).kanjiText(), sjis("亜亜亜亜亜亜亜亜亜亜"));
@@ -183,7 +184,7 @@ TEST_F(fileFormat, EntriesSurviveARoundTripThroughBothKinds) {
         EXPECT_EQ(system(42).group, '7');
         EXPECT_EQ(telephone(200, 990).kanjiText(), sjis("亜亜亜亜亜亜亜亜亜亜"));
         EXPECT_EQ(telephone(200, 990).kanaText(), "Z");
-        EXPECT_EQ(phonebook::formatPhonebookFile(1, goldenHeader(), flag), common);
+        EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 1, goldenHeader(), flag), common);
     }
 }
 

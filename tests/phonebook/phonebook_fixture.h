@@ -1,9 +1,9 @@
-// A factory-fresh image for every phonebook test, and byte access to the phonebook areas.
+// A factory-fresh workspace for every phonebook test, and byte access to the phonebook areas.
 #pragma once
 
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "phonebook/phonebook.h"
+#include "phonebook/workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -14,34 +14,30 @@ namespace rk::testing {
 
 class PhonebookTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        image::initialiseImage(image::dataImage());
-        sharedState() = SharedState{};
-        phonebook::resetDuplicateReport();
-    }
+    Workspace& ws() { return workspace_; }
+    image::DataImage& img() { return workspace_.image(); }
+    InterfaceFlags& flags() { return workspace_.flags(); }
+    phonebook::DuplicateReport& report() { return workspace_.duplicateReport(); }
 
-    static image::DataImage& img() { return image::dataImage(); }
+    const std::uint8_t* workingBytes() { return reinterpret_cast<const std::uint8_t*>(img().workingCopy.data()); }
+    const std::uint8_t* backupBytes() { return reinterpret_cast<const std::uint8_t*>(img().backupCopy.data()); }
 
-    static const std::uint8_t* workingBytes() {
-        return reinterpret_cast<const std::uint8_t*>(img().workingCopy.data());
-    }
-    static const std::uint8_t* backupBytes() {
-        return reinterpret_cast<const std::uint8_t*>(img().backupCopy.data());
-    }
+    void setMode(int mode) { img().memoryMode = static_cast<std::uint8_t>(mode); }
 
-    static void setMode(int mode) { img().memoryMode = static_cast<std::uint8_t>(mode); }
-
-    static bool storeSystem(int memory, const std::string& number, const std::string& kana = "",
-                            const std::string& kanji = "", char group = '1') {
+    bool storeSystem(int memory, const std::string& number, const std::string& kana = "",
+                     const std::string& kanji = "", char group = '1') {
         phonebook::EntryText text = phonebook::EntryText::make(number, kana, kanji, group);
-        return phonebook::storeSystemEntry(memory, text);
+        return phonebook::storeSystemEntry(ws(), memory, text);
     }
 
-    static std::string loadedNumber(int memory, phonebook::Copy copy = phonebook::Copy::Working) {
+    std::string loadedNumber(int memory, phonebook::Copy copy = phonebook::Copy::Working) {
         phonebook::EntryText text;
-        phonebook::loadSystemEntry(memory, text, copy);
+        phonebook::loadSystemEntry(ws(), memory, text, copy);
         return text.numberText();
     }
+
+private:
+    Workspace workspace_;
 };
 
 } // namespace rk::testing

@@ -15,10 +15,10 @@ class fileSave : public PhonebookFileTest {};
 TEST_F(fileSave, RkdatAndCsvHoldTheSameBytesAndLoadBack) {
     TempDirectory folder;
     storeGoldenCommonEntries();
-    ASSERT_EQ(phonebook::savePhonebookFile(folder / "book.rkdat", 1), 0);
-    ASSERT_EQ(phonebook::savePhonebookFile(folder / "book.csv", 1), 0);
-    EXPECT_EQ(phonebook::phonebookFileSettings().phoneDir, folder.path().string() + "/");
-    EXPECT_EQ(phonebook::phonebookFileSettings().phoneFileName, "book.csv");
+    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "book.rkdat", 1), 0);
+    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "book.csv", 1), 0);
+    EXPECT_EQ(fileSettings().phoneDir, folder.path().string() + "/");
+    EXPECT_EQ(fileSettings().phoneFileName, "book.csv");
     const std::string rkdat = readBytes(folder / "book.rkdat");
     const std::string csv = readBytes(folder / "book.csv");
     ASSERT_EQ(rkdat.size(), csv.size());
@@ -26,7 +26,7 @@ TEST_F(fileSave, RkdatAndCsvHoldTheSameBytesAndLoadBack) {
     EXPECT_EQ(rkdat[0], '2');
 
     image::initialiseImage(img());
-    ASSERT_EQ(phonebook::loadPhonebookFile(folder / "book.csv", 1), 0);
+    ASSERT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder / "book.csv", 1), 0);
     EXPECT_EQ(system(5).kanjiText(), sjis("ＡＢＣ商事"));
     EXPECT_EQ(system(501).numberText(), "012345678901234567890123");
 }
@@ -34,17 +34,17 @@ TEST_F(fileSave, RkdatAndCsvHoldTheSameBytesAndLoadBack) {
 TEST_F(fileSave, MissingFilesDirectoriesAndUncreatableFilesGive30) {
     TempDirectory folder;
     storeSystem(0, "55");
-    EXPECT_EQ(phonebook::loadPhonebookFile(folder / "none.rkdat", 1), 30);
-    EXPECT_EQ(phonebook::loadPhonebookFile(folder.path(), 1), 30);
+    EXPECT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder / "none.rkdat", 1), 30);
+    EXPECT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder.path(), 1), 30);
     EXPECT_EQ(system(0).numberText(), "55");
 
     writeBytes(folder / "blocker", "x");
-    EXPECT_EQ(phonebook::savePhonebookFile(folder / "blocker" / "sub" / "a.rkdat", 1), 30);
-    EXPECT_EQ(phonebook::savePhonebookFile(folder.path(), 1), 30) << "a directory is not replaced";
+    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "blocker" / "sub" / "a.rkdat", 1), 30);
+    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder.path(), 1), 30) << "a directory is not replaced";
     EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
 
     // A missing directory is created on the second attempt.
-    EXPECT_EQ(phonebook::savePhonebookFile(folder / "new" / "deeper" / "a.rkdat", 2), 0);
+    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "new" / "deeper" / "a.rkdat", 2), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(folder / "new" / "deeper" / "a.rkdat"));
 }
 
@@ -57,7 +57,7 @@ TEST_F(fileSave, ASaveThatFailsHalfWayLeavesThePreviousFileByteIdentical) {
 
     storeSystem(0, "999");
     platform::setFileWriteLimitForTesting(4000); // the disk fills up a third of the way through
-    EXPECT_EQ(phonebook::savePhonebookFile(target, 1), 30);
+    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), target, 1), 30);
     platform::setFileWriteLimitForTesting(std::nullopt);
     EXPECT_EQ(readBytes(target), before);
     std::size_t entries = 0;
@@ -65,7 +65,7 @@ TEST_F(fileSave, ASaveThatFailsHalfWayLeavesThePreviousFileByteIdentical) {
     EXPECT_EQ(entries, 1u) << "no temporary file is left behind";
 
     // The next save that succeeds replaces it and keeps its permissions.
-    EXPECT_EQ(phonebook::savePhonebookFile(target, 1), 0);
+    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), target, 1), 0);
     EXPECT_NE(readBytes(target), before);
     struct stat status {};
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
@@ -74,15 +74,15 @@ TEST_F(fileSave, ASaveThatFailsHalfWayLeavesThePreviousFileByteIdentical) {
 
 TEST_F(fileSave, CarriedFieldsComeFromTheLastFileReadAndAreZeroedByEveryRead) {
     TempDirectory folder;
-    ASSERT_EQ(phonebook::loadPhonebookFile(golden("common_kana_first.rkdat"), 1), 0);
-    ASSERT_EQ(phonebook::savePhonebookFile(folder / "a.rkdat", 2), 0);
+    ASSERT_EQ(phonebook::loadPhonebookFile(ws(), ui(), golden("common_kana_first.rkdat"), 1), 0);
+    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "a.rkdat", 2), 0);
     const std::string goldenHeader = readBytes(golden("common_kana_first.rkdat")).substr(12, 180);
     EXPECT_EQ(readBytes(folder / "a.rkdat").substr(12, 180), goldenHeader);
 
     writeBytes(folder / "plain.csv", "columns\r\n0,1,,,1\r\n");
-    ASSERT_EQ(phonebook::loadPhonebookFile(folder / "plain.csv", 1), 0);
+    ASSERT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder / "plain.csv", 1), 0);
     EXPECT_EQ(system(0).numberText(), "1");
-    ASSERT_EQ(phonebook::savePhonebookFile(folder / "b.rkdat", 1), 0);
+    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "b.rkdat", 1), 0);
     const std::string blank = "," + std::string(24, ' ') + "," + std::string(24, ' ') + "," +
                               std::string(24, ' ') + "," + std::string(24, ' ') + "," + std::string(72, ' ') +
                               ",    \r\n";

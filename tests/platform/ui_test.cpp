@@ -9,7 +9,7 @@ using namespace rk::platform;
 TEST(OperatorSeam, ErrorBoxHasTheStandardCaptionButtonAndIcon) {
     rk::testing::RecordingUi recorder;
     recorder.answer(Answer::Ok);
-    showError({nullptr, "menu"}, rk::text::toCp932("\nテスト\n"));
+    showError(recorder, {nullptr, "menu"}, rk::text::toCp932("\nテスト\n"));
     const auto boxes = recorder.boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "\x83\x47\x83\x89\x81\x5B"); // エラー
@@ -24,15 +24,15 @@ TEST(OperatorSeam, QuestionsAreAnsweredFromTheQueueInOrder) {
     rk::testing::RecordingUi recorder;
     recorder.answer(Answer::No);
     recorder.answer(Answer::Yes);
-    EXPECT_EQ(askQuestion({}, "a", "c", Buttons::YesNo), Answer::No);
-    EXPECT_EQ(askQuestion({}, "b", "c", Buttons::YesNo), Answer::Yes);
+    EXPECT_EQ(askQuestion(recorder, {}, "a", "c", Buttons::YesNo), Answer::No);
+    EXPECT_EQ(askQuestion(recorder, {}, "b", "c", Buttons::YesNo), Answer::Yes);
     EXPECT_EQ(recorder.boxes().at(1).icon, Icon::Question);
     EXPECT_TRUE(recorder.unexpectedPrompts().empty());
 }
 
 TEST(OperatorSeam, AnUnforeseenPromptIsRecordedAndAnsweredNegatively) {
     rk::testing::RecordingUi recorder;
-    EXPECT_EQ(askQuestion({}, "surprise", "c", Buttons::YesNo), Answer::No);
+    EXPECT_EQ(askQuestion(recorder, {}, "surprise", "c", Buttons::YesNo), Answer::No);
     ASSERT_EQ(recorder.unexpectedPrompts().size(), 1u);
     EXPECT_EQ(recorder.unexpectedPrompts()[0], "surprise");
 }
@@ -40,17 +40,15 @@ TEST(OperatorSeam, AnUnforeseenPromptIsRecordedAndAnsweredNegatively) {
 TEST(OperatorSeam, WaitCursorIsRestoredOnEveryPath) {
     rk::testing::RecordingUi recorder;
     try {
-        WaitCursor cursor;
+        WaitCursor cursor(recorder);
         throw 1;
     } catch (int) {
     }
     EXPECT_EQ(recorder.cursorChanges(), (std::vector<bool>{true, false}));
 }
 
-TEST(OperatorSeam, SilentUiIsBackAfterTheRecorderGoes) {
-    {
-        rk::testing::RecordingUi recorder;
-        EXPECT_EQ(&ui(), &recorder);
-    }
-    EXPECT_EQ(ui().messageBox({{}, "x", "y", Buttons::YesNo, Icon::Question}), Answer::Yes);
+TEST(OperatorSeam, SilentUiAnswersEveryQuestionWithItsDefault) {
+    SilentUi silent;
+    EXPECT_EQ(silent.messageBox({{}, "x", "y", Buttons::YesNo, Icon::Question}), Answer::Yes);
+    EXPECT_EQ(silent.messageBox({{}, "x", "y", Buttons::OkCancel, Icon::Question}), Answer::Ok);
 }

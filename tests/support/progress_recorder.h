@@ -12,7 +12,8 @@ namespace rk::testing {
 
 class ProgressRecorder : public platform::ProgressReceiver {
 public:
-    explicit ProgressRecorder(const std::string& title) : registration_(title, *this) {}
+    ProgressRecorder(platform::ProgressRegistry& registry, const std::string& title)
+        : registration_(registry, title, *this) {}
 
     void post(int message, std::int64_t value) override {
         std::lock_guard lock(mutex_);

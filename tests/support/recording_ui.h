@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/ui.h"
+#include "support/ui_switch.h"
 
 #include <deque>
 #include <mutex>
@@ -19,9 +20,12 @@ public:
         std::string text;
     };
 
-    // Installs itself as the process-wide Ui; the destructor restores the previous silent one.
-    RecordingUi() { platform::setUi(this); }
-    ~RecordingUi() override { platform::setUi(nullptr); }
+    RecordingUi() = default;
+    // Answers everything that reaches the switch for as long as it lives.
+    explicit RecordingUi(UiSwitch& route) : route_(&route) { route.route(*this); }
+    ~RecordingUi() override {
+        if (route_ != nullptr) route_->unroute(*this);
+    }
     RecordingUi(const RecordingUi&) = delete;
     RecordingUi& operator=(const RecordingUi&) = delete;
 
@@ -97,6 +101,7 @@ private:
         return false;
     }
 
+    UiSwitch* route_ = nullptr;
     mutable std::mutex mutex_;
     std::deque<platform::Answer> answers_;
     std::vector<platform::MessageRequest> boxes_;

@@ -5,13 +5,14 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace rk::testing {
+namespace rk::mainunit {
 
 // One memory of the simulator's phonebook, as the main unit keeps it (CP932 texts).
 struct UnitRecord {
@@ -38,6 +39,9 @@ public:
         int port = 0; // where the PC connects; 0 picks a free port
         std::string pcAddress = "127.0.0.1";
         int pcPort = 9000;                        // the PC's listening port to connect back to
+        // Asked for the PC's port when the unit connects back, instead of pcPort: a PC side that
+        // listens on a port the system chose tells it here.
+        std::function<int()> pcPortSource;
         int connectionStatus = 200;               // status of the connection.xml answer
         bool silentConnectionInfo = false;        // never answer connection.xml
         bool connectionInfoWithoutLength = false; // body as lines up to </root>, no Content-Length
@@ -97,4 +101,4 @@ private:
     std::vector<std::string> log_;
 };
 
-} // namespace rk::testing
+} // namespace rk::mainunit

@@ -1,4 +1,4 @@
-#include "support/main_unit_simulator.h"
+#include "mainunit/main_unit_simulator.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace rk::testing {
+namespace rk::mainunit {
 namespace {
 
 constexpr int kWaitMs = 15000;
@@ -305,7 +305,8 @@ void MainUnitSimulator::run() {
     // The PC now listens; connect back and fetch the file list.
     Connection back;
     for (int attempt = 0; attempt < 50 && !back.open() && !stopping_; ++attempt) {
-        if (!back.connectTo(options_.pcAddress, options_.pcPort))
+        const int pcPort = options_.pcPortSource ? options_.pcPortSource() : options_.pcPort;
+        if (!back.connectTo(options_.pcAddress, pcPort))
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (!back.open()) return note("could not connect back");
@@ -409,4 +410,4 @@ void MainUnitSimulator::run() {
     }
 }
 
-} // namespace rk::testing
+} // namespace rk::mainunit

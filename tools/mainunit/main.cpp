@@ -1,7 +1,7 @@
 // rkdial-mainunit: the test main unit as a program a person can run, so that rkdial can be seen
 // reading and writing a phonebook without an exchange. It serves one transfer after another on
 // loopback until it is stopped; files a write delivers are kept in the store directory.
-#include "support/main_unit_simulator.h"
+#include "mainunit/main_unit_simulator.h"
 
 #include <csignal>
 #include <cstdio>
@@ -31,8 +31,8 @@ void usage() {
 
 // A complete book, as a real unit sends it: every memory of the common phonebook and all 2,000
 // my-phonebook memories, a few of them filled (names in Shift-JIS), the rest empty.
-std::vector<rk::testing::UnitRecord> sampleBook(int commonMemories) {
-    std::vector<rk::testing::UnitRecord> book;
+std::vector<rk::mainunit::UnitRecord> sampleBook(int commonMemories) {
+    std::vector<rk::mainunit::UnitRecord> book;
     for (int memory = 0; memory < commonMemories; ++memory) book.push_back({0, memory, "", "", "", 1});
     book[0] = {0, 0, "0312345678", "\x8E\x52\x93\x63\x8F\xA4\x8E\x96", "\xD4\xCF\xC0\xDE\xBC\xAE\xB3\xBC\xDE",
                1};
@@ -49,7 +49,7 @@ std::vector<rk::testing::UnitRecord> sampleBook(int commonMemories) {
 } // namespace
 
 int main(int argc, char** argv) {
-    rk::testing::MainUnitSimulator::Options options;
+    rk::mainunit::MainUnitSimulator::Options options;
     options.port = 9100;
     std::string store = "mainunit-store";
     bool once = false;
@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
         }
     }
     const bool separators = options.firmwareVersion == "1.00";
-    options.systan = rk::testing::systanText(sampleBook(memories), separators);
-    options.teltan = rk::testing::teltanText(sampleBook(memories), separators);
+    options.systan = rk::mainunit::systanText(sampleBook(memories), separators);
+    options.teltan = rk::mainunit::teltanText(sampleBook(memories), separators);
     std::signal(SIGINT, [](int) { stopRequested = 1; });
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
 
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
                  options.deviceType.c_str(), options.firmwareVersion.c_str(), options.password.c_str(),
                  options.listenAddress.c_str(), options.port);
     while (stopRequested == 0) {
-        rk::testing::MainUnitSimulator unit(options);
+        rk::mainunit::MainUnitSimulator unit(options);
         if (!unit.start()) {
             std::fprintf(stderr, "rkdial-mainunit: cannot listen on port %d\n", options.port);
             return 1;

@@ -1,0 +1,50 @@
+// A seam of its own for a test: the Ui it is given (a silent one by default), a progress
+// registry, a clock whose pauses are scaled to zero, and system facts whose free disk space the
+// test may set.
+#pragma once
+
+#include "platform/seam.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+namespace rk::testing {
+
+class TestSystemFacts : public platform::SystemFacts {
+public:
+    using FreeSpace = std::function<std::optional<std::uintmax_t>(const std::filesystem::path&)>;
+
+    // Answers every free-space query instead of the system; an empty function asks the system.
+    void setFreeDiskSpace(FreeSpace answer) { freeSpace_ = std::move(answer); }
+
+    std::optional<std::uintmax_t> freeDiskSpace(const std::filesystem::path& path) const override {
+        return freeSpace_ ? freeSpace_(path) : platform::SystemFacts::freeDiskSpace(path);
+    }
+
+private:
+    FreeSpace freeSpace_;
+};
+
+class TestSeam {
+public:
+    TestSeam() : TestSeam(silent_) {}
+    explicit TestSeam(platform::Ui& ui) : seam_{ui, progress, clock, system} {}
+    TestSeam(const TestSeam&) = delete;
+    TestSeam& operator=(const TestSeam&) = delete;
+
+    const platform::Seam& seam() const { return seam_; }
+    operator const platform::Seam&() const { return seam_; }
+    platform::Ui& ui() const { return seam_.ui; }
+
+    platform::ProgressRegistry progress;
+    platform::Clock clock{0};
+    TestSystemFacts system;
+
+private:
+    platform::SilentUi silent_;
+    platform::Seam seam_;
+};
+
+} // namespace rk::testing
