@@ -51,7 +51,8 @@ rk::phonebook::FileHeaderLine::Line header(const rk::Workspace& workspace) {
 void WriteCommonFile(benchmark::State& state) {
     rk::Workspace workspace;
     fillFullCommonBook(workspace);
-    for (auto _ : state) benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(workspace, 1, header(workspace), 0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(workspace, 1, header(workspace), 0));
     state.SetItemsProcessed(state.iterations() * 990);
 }
 BENCHMARK(WriteCommonFile)->Unit(benchmark::kMicrosecond);
@@ -69,7 +70,8 @@ BENCHMARK(ParseCommonFile)->Unit(benchmark::kMicrosecond);
 void WriteMyPhonebookFile(benchmark::State& state) {
     rk::Workspace workspace;
     fillFullMyBooks(workspace);
-    for (auto _ : state) benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(workspace, 2, header(workspace), 0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rk::phonebook::formatPhonebookFile(workspace, 2, header(workspace), 0));
     state.SetItemsProcessed(state.iterations() * 2000);
 }
 BENCHMARK(WriteMyPhonebookFile)->Unit(benchmark::kMicrosecond);

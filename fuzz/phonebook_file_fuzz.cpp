@@ -36,11 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::tm time{};
         time.tm_year = 124; // a header line is recognised by its year's leading "2"
         const rk::phonebook::FileHeaderLine::Line header = workspace.fileHeaderLine().format(time);
-        const std::string written = rk::phonebook::formatPhonebookFile(workspace, kind, header, unitOrderFlag);
+        const std::string written =
+            rk::phonebook::formatPhonebookFile(workspace, kind, header, unitOrderFlag);
         rk::phonebook::clearSystemBook(workspace, mode);
         rk::phonebook::clearTelephoneBooks(workspace, mode);
         rk::phonebook::parsePhonebookFile(workspace, kind, written, unitOrderFlag);
-        if (rk::phonebook::formatPhonebookFile(workspace, kind, header, unitOrderFlag) != written) __builtin_trap();
+        if (rk::phonebook::formatPhonebookFile(workspace, kind, header, unitOrderFlag) != written)
+            __builtin_trap();
     }
 
     if (choice & 8) {

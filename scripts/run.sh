@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset dev >/dev/null
 cmake --build --preset dev
-exec build/dev/src/app/rkdial "$@"
+exec build/dev/bin/rkdial "$@"

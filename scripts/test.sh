@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need, then builds and runs every test: the normal build, the same
-# under AddressSanitizer + UndefinedBehaviorSanitizer, the core and command line without Qt
-# (proof that the core needs no GUI), and a short run of every fuzz target.
+# under AddressSanitizer + UndefinedBehaviorSanitizer, the core and command line under
+# ThreadSanitizer, the core and command line without Qt (proof that the core needs no GUI), and a
+# short run of every fuzz target. Warnings are errors in every build; the sources must be
+# formatted as .clang-format says.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -10,35 +12,47 @@ jobs=$(nproc)
 fuzz_seconds=${RKDIAL_FUZZ_SECONDS:-20}
 
 step() { printf '\n=== %s ===\n' "$*"; }
+fail() {
+  echo "test: $*" >&2
+  exit 1
+}
+
+step "format"
+unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)
+[ -z "$unformatted" ] || fail "not formatted as .clang-format says (run clang-format -i): $unformatted"
+echo "every C++ source is formatted"
 
 passed=0
-ctest_log=$(mktemp)
-trap 'rm -f "$ctest_log"' EXIT
-
 run_preset() {
   local preset=$1
   step "build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   step "test: $preset"
-  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$ctest_log"
+  # The presets make "no tests found" an error; any failed test fails the run.
+  ctest --preset "$preset" -j "$jobs" || fail "$preset: tests failed"
   local total
-  total=$(sed -n 's/^100% tests passed, 0 tests failed out of \([0-9]*\)$/\1/p' "$ctest_log")
-  [ -n "$total" ] || { echo "test: $preset did not pass" >&2; exit 1; }
+  total=$(ctest --preset "$preset" -N | sed -n 's/^Total Tests: \([0-9]*\)$/\1/p')
+  [ "${total:-0}" -gt 0 ] || fail "$preset: no tests"
   passed=$((passed + total))
 }
 
 run_preset dev
 run_preset asan
+run_preset tsan
 run_preset core
 
 step "fuzz: build"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 fuzzers=$(find build/fuzz/fuzz -maxdepth 1 -type f -name '*_fuzz' -perm -u+x | sort)
+[ -n "$fuzzers" ] || fail "the fuzz build made no fuzzer"
+expected=$(ls -d fuzz/corpus/*/ | wc -l)
+[ "$(echo "$fuzzers" | wc -l)" -eq "$expected" ] || fail "the fuzz build made $(echo "$fuzzers" | wc -l) fuzzers for $expected corpora"
 for fuzzer in $fuzzers; do
   name=$(basename "$fuzzer")
   corpus=fuzz/corpus/${name%_fuzz}
+  [ -d "$corpus" ] || fail "$name has no seed corpus in $corpus"
   work=$(mktemp -d)
   cp -r "$corpus"/. "$work"/
   step "fuzz: $name for ${fuzz_seconds}s"
@@ -48,8 +62,7 @@ for fuzzer in $fuzzers; do
   grep -E 'stat::number_of_executed_units|^Done|ERROR|SUMMARY' "$work.log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 60 "$work.log" >&2
-    echo "fuzz: $name failed with status $status (inputs in $work)" >&2
-    exit 1
+    fail "fuzz: $name failed with status $status (inputs in $work)"
   fi
   rm -f "$work.log"
   rm -rf "$work"

@@ -6,8 +6,10 @@
 
 namespace rk::app {
 
-CCommProgressDlg::CCommProgressDlg(platform::ProgressRegistry& registry, int kind, int remote, QWidget* parent)
-    : CProgressDlg(registry, QStringLiteral(u"データ通信実行中"), platform::communicationProgressTitle(), 159, 75),
+CCommProgressDlg::CCommProgressDlg(platform::ProgressRegistry& registry, int kind, int remote,
+                                   QWidget* parent)
+    : CProgressDlg(registry, QStringLiteral(u"データ通信実行中"), platform::communicationProgressTitle(), 159,
+                   75),
       kind_(kind), remote_(remote) {
     if (parent != nullptr) setParent(parent, windowFlags());
     auto* text = new QLineEdit(messageText(kind, remote), this);

@@ -81,7 +81,9 @@ void CFileSelectDlg::run(int kind, QPushButton* pressed) {
     QFileDialog dialog(this);
     prepareFileDialog(dialog, kind);
     const phonebook::FileChooser choose = [this, &dialog] { return choosePath(dialog); };
-    const phonebook::StepRunner busy = [this](const phonebook::PhonebookStep& step) { return whileBusy(step); };
+    const phonebook::StepRunner busy = [this](const phonebook::PhonebookStep& step) {
+        return whileBusy(step);
+    };
     if (loadMode_)
         phonebook::loadPhonebookFromFile(workspace_, seam_.ui, owner(), kind, choose, busy);
     else

@@ -49,7 +49,8 @@ void addFrame(QWidget& parent, const DialogUnits& units, const char* name, const
 } // namespace
 
 CMainMenuDlg::CMainMenuDlg(CSpeedDialApp& application, QWidget* parent)
-    : QDialog(parent), application_(application), memorySelection_(application.workspace().image().memoryMode) {
+    : QDialog(parent), application_(application),
+      memorySelection_(application.workspace().image().memoryMode) {
     createControls();
     initialiseDialog();
 }
@@ -132,9 +133,10 @@ platform::Owner CMainMenuDlg::owner() {
 }
 
 bool CMainMenuDlg::confirmExit() {
-    const platform::Answer answer = platform::askQuestion(
-        application_.seam().ui, owner(), text::toCp932("　パソコン短縮設定用プログラム（Rk3/L）を終了しますか？"),
-        text::toCp932("終了確認"), platform::Buttons::YesNo);
+    const platform::Answer answer =
+        platform::askQuestion(application_.seam().ui, owner(),
+                              text::toCp932("　パソコン短縮設定用プログラム（Rk3/L）を終了しますか？"),
+                              text::toCp932("終了確認"), platform::Buttons::YesNo);
     return answer != platform::Answer::No;
 }
 

@@ -43,8 +43,8 @@ public:
 protected:
     // A window without close box, kept above the others, of a size in dialog units, registered
     // under its title (CP932) for as long as it exists.
-    CProgressDlg(platform::ProgressRegistry& registry, const QString& title, const std::string& registeredTitle,
-                 int width, int height);
+    CProgressDlg(platform::ProgressRegistry& registry, const QString& title,
+                 const std::string& registeredTitle, int width, int height);
 
     const DialogUnits& units() const { return *units_; }
     // The bar (2164), the percentage (1009) and its "%" (2557), each at its place.

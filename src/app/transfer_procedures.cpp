@@ -48,7 +48,8 @@ std::unique_ptr<Window> showProgress(QWidget& mainWindow, std::unique_ptr<Window
 // The end of a transfer: the progress window goes first, then the procedure's own message, the
 // communication error or the completion notice.
 void finishTransfer(QWidget& mainWindow, link::PhonebookProcedures& procedures,
-                    std::unique_ptr<CCommProgressDlg> progress, int result, link::TransferDirection direction) {
+                    std::unique_ptr<CCommProgressDlg> progress, int result,
+                    link::TransferDirection direction) {
     if (result == 0) progress->UpDatePrg(100);
     progress->hide();
     if (result == 0) progress.reset();

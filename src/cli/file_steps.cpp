@@ -24,12 +24,14 @@ phonebook::FileChooser once(const std::string& path) {
 
 bool loadOperatorFile(Context& context, const std::string& path, int kind) {
     return phonebook::loadPhonebookFromFile(context.workspace, context.seam.ui, kOwner, kind, once(path),
-                                            phonebook::blockingRunner(context.workspace)) == phonebook::FileStepResult::Done;
+                                            phonebook::blockingRunner(context.workspace)) ==
+           phonebook::FileStepResult::Done;
 }
 
 bool saveOperatorFile(Context& context, const std::string& path, int kind) {
     return phonebook::savePhonebookToFile(context.workspace, context.seam, kOwner, kind, once(path),
-                                          phonebook::blockingRunner(context.workspace)) == phonebook::FileStepResult::Done;
+                                          phonebook::blockingRunner(context.workspace)) ==
+           phonebook::FileStepResult::Done;
 }
 
 } // namespace rk::cli

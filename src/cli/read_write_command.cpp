@@ -130,8 +130,8 @@ public:
         if (!interactive_) {
             std::fprintf(stream_, "%s %d%%\n", label_.c_str(), percent);
         } else {
-            constexpr int kCells = 40;
-            const int filled = std::clamp(percent, 0, 100) * kCells / 100;
+            constexpr std::size_t kCells = 40;
+            const std::size_t filled = static_cast<std::size_t>(std::clamp(percent, 0, 100)) * kCells / 100;
             std::fprintf(stream_, "\r%s [%s%s] %3d%%", label_.c_str(), std::string(filled, '#').c_str(),
                          std::string(kCells - filled, '.').c_str(), percent);
             lineOpen_ = true;
@@ -159,7 +159,8 @@ private:
 
 // What the host and password windows would let through; the host is then handed to the session.
 // The work directory takes the place of the directory the program starts in.
-bool prepareTransfer(Context& context, const TransferOptions& options, link::PhonebookProcedures& procedures) {
+bool prepareTransfer(Context& context, const TransferOptions& options,
+                     link::PhonebookProcedures& procedures) {
     platform::Ui& ui = context.seam.ui;
     // The host window takes at most 64 characters (UTF-8 continuation bytes are not characters).
     const auto characters = std::count_if(options.host.begin(), options.host.end(), [](char byte) {
@@ -198,7 +199,8 @@ bool prepareTransfer(Context& context, const TransferOptions& options, link::Pho
 
 // Runs the transfer of a procedure under the progress bar; then the procedure's ending message.
 // The transfer's result decides the exit status.
-int transferWithProgress(Context& context, link::TransferDirection direction, const std::function<int()>& transfer) {
+int transferWithProgress(Context& context, link::TransferDirection direction,
+                         const std::function<int()>& transfer) {
     int result = 0;
     {
         TerminalProgress bar(context.seam.progress, stderr, platform::communicationProgressTitle());
@@ -239,7 +241,8 @@ int run(Context& context, Arguments arguments, bool read) {
         if (!options->commonFile.empty() &&
             !saveOperatorFile(context, options->commonFile, phonebook::kCommonPhonebookFile))
             return 1;
-        if (!options->myFile.empty() && !saveOperatorFile(context, options->myFile, phonebook::kMyPhonebookFile))
+        if (!options->myFile.empty() &&
+            !saveOperatorFile(context, options->myFile, phonebook::kMyPhonebookFile))
             return 1;
         return 0;
     }
@@ -255,7 +258,8 @@ int run(Context& context, Arguments arguments, bool read) {
     if (!link::confirmTransfer(ui, kOwner, link::TransferDirection::Write)) return 1;
     procedures.applyMemorySelection(options->memorySelection);
     procedures.prepareWrite(options->password);
-    return transferWithProgress(context, link::TransferDirection::Write, [&] { return procedures.runWrite(); });
+    return transferWithProgress(context, link::TransferDirection::Write,
+                                [&] { return procedures.runWrite(); });
 }
 
 } // namespace

@@ -104,7 +104,8 @@ int DeviceSession::ServiceProcess() {
         // A builder that cannot write leaves the file missing or as it was; the request is then
         // answered from what is there, as for every other name.
         if (name == "dset-9000.txt" || name == "dset-9100.txt")
-            static_cast<void>(phonebook::writeDataSetFiles(workspace_, nullptr, 9, workDirectory_, fwIs501_ != 0));
+            static_cast<void>(
+                phonebook::writeDataSetFiles(workspace_, nullptr, 9, workDirectory_, fwIs501_ != 0));
         else if (name == "nandemo101.txt")
             static_cast<void>(phonebook::writeKeyFiles(workspace_.image(), workDirectory_));
         // File names on this system are case-sensitive: the file is looked up by its own name.

@@ -12,9 +12,9 @@ namespace {
 constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Characters outside the alphabet count as 63, as the main unit's own decoder does.
-int base64Value(char character) {
+unsigned base64Value(char character) {
     const auto position = kAlphabet.find(character);
-    return position == std::string_view::npos ? 63 : static_cast<int>(position);
+    return position == std::string_view::npos ? 63u : static_cast<unsigned>(position);
 }
 
 int hexValue(char character) {
@@ -64,8 +64,8 @@ std::string base64Encode(std::string_view bytes) {
     text.reserve((bytes.size() + 2) / 3 * 4);
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
         const std::size_t left = std::min<std::size_t>(3, bytes.size() - i);
-        unsigned group = static_cast<unsigned char>(bytes[i]) << 16;
-        if (left > 1) group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        unsigned group = static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) << 16;
+        if (left > 1) group |= static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
         if (left > 2) group |= static_cast<unsigned char>(bytes[i + 2]);
         text.push_back(kAlphabet[(group >> 18) & 63]);
         text.push_back(kAlphabet[(group >> 12) & 63]);

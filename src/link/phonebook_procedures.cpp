@@ -1,8 +1,8 @@
 #include "link/phonebook_procedures.h"
 
 #include "image/data_image.h"
-#include "phonebook/phonebook_file.h"
 #include "link/transfer_progress.h"
+#include "phonebook/phonebook_file.h"
 #include "platform/progress.h"
 #include "platform/text.h"
 
@@ -87,7 +87,7 @@ std::string dataSetChunkText(std::span<const char> chunk) {
 
 std::array<std::string, 10> dataSetJoinNames() {
     std::array<std::string, 10> names;
-    for (int group = 0; group < 9; ++group) names[group] = "dset-" + std::to_string(group) + "00.txt";
+    for (std::size_t group = 0; group < 9; ++group) names[group] = "dset-" + std::to_string(group) + "00.txt";
     names[9] = "dset-9000.txt";
     return names;
 }
@@ -123,7 +123,8 @@ bool confirmTransfer(platform::Ui& ui, const platform::Owner& owner, TransferDir
                                  platform::Buttons::OkCancel) == platform::Answer::Ok;
 }
 
-void reportTransferEnd(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction, int result) {
+void reportTransferEnd(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction,
+                       int result) {
     if (result != 0) {
         platform::showError(ui, owner, text::toCp932("\n通信エラーが発生しました。\n"));
         return;

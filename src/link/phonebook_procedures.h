@@ -67,11 +67,13 @@ bool confirmTransfer(platform::Ui& ui, const platform::Owner& owner, TransferDir
 
 // The message that ends a transfer, after its progress window is gone: the communication error
 // for a result other than 0, else the completion notice.
-void reportTransferEnd(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction, int result);
+void reportTransferEnd(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction,
+                       int result);
 
 class PhonebookProcedures {
 public:
-    PhonebookProcedures(Workspace& workspace, DeviceSession& session) : workspace_(workspace), session_(session) {}
+    PhonebookProcedures(Workspace& workspace, DeviceSession& session)
+        : workspace_(workspace), session_(session) {}
 
     DeviceSession& session() { return session_; }
 

@@ -75,8 +75,8 @@ std::unordered_map<std::string_view, std::string_view> firstItemElements(pugi::x
 }
 
 // The body of a data-set file: the commands of every item of its range that has an element.
-std::string convertDataSetFile(image::DataImage& image, pugi::xml_document& document, const DataSetRange& range,
-                               int fwIs501) {
+std::string convertDataSetFile(image::DataImage& image, pugi::xml_document& document,
+                               const DataSetRange& range, int fwIs501) {
     const auto elements = firstItemElements(document);
     std::string body;
     const int last = std::min(range.last, range.first + kMostDataSetItems - 1);
@@ -113,8 +113,8 @@ int DeviceSession::WritePhonebook(int paceFlag) {
 }
 
 int DeviceSession::PrepareSysTanUpload() {
-    return phonebook::makeMainUnitSystemFiles(workDirectory_ + "/sys-tan.txt", workDirectory_ + "/sys-tan000.txt",
-                                              fwIs100_ == 1);
+    return phonebook::makeMainUnitSystemFiles(workDirectory_ + "/sys-tan.txt",
+                                              workDirectory_ + "/sys-tan000.txt", fwIs100_ == 1);
 }
 
 int DeviceSession::PrepareTelTanUpload() {

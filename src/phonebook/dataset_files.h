@@ -34,7 +34,7 @@ std::optional<std::size_t> fillDataSetLines(image::DataImage& image, int group, 
 // directory. 1 when files were written, 0 when the first line is blank or a file could not be
 // written (files finished before stay in place).
 [[nodiscard]] int writeDataSetFilesFromTable(int group, const std::string& directory, const LineTable& table,
-                               bool valueFormat);
+                                             bool valueFormat);
 
 // The whole generation from the workspace's image and line table. With a progress registry a
 // step is posted to the "ファイル作成中" window before and after the command lines are laid out.

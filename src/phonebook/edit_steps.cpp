@@ -38,13 +38,15 @@ std::optional<std::filesystem::path> chooseReadableFile(platform::Ui& ui, const 
         if (!chosen) return std::nullopt;
         std::error_code error;
         if (!std::filesystem::exists(*chosen, error)) {
-            showFileMessage(ui, owner, " ファイルが見つかりません。再度ファイルを選択して下さい。", "ファイルの確認");
+            showFileMessage(ui, owner, " ファイルが見つかりません。再度ファイルを選択して下さい。",
+                            "ファイルの確認");
             continue;
         }
         if (!canOpenForReading(*chosen)) {
-            showFileMessage(ui, owner,
-                            "ファイルが読み込めません。\n\n他のアプリケーションで使用していないか、確認して下さい。",
-                            "オープンエラー");
+            showFileMessage(
+                ui, owner,
+                "ファイルが読み込めません。\n\n他のアプリケーションで使用していないか、確認して下さい。",
+                "オープンエラー");
             continue;
         }
         return chosen;
@@ -103,8 +105,9 @@ FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, con
     return FileStepResult::Failed;
 }
 
-FileStepResult savePhonebookToFile(Workspace& workspace, const platform::Seam& seam, const platform::Owner& owner,
-                                   int kind, const FileChooser& choose, const StepRunner& run) {
+FileStepResult savePhonebookToFile(Workspace& workspace, const platform::Seam& seam,
+                                   const platform::Owner& owner, int kind, const FileChooser& choose,
+                                   const StepRunner& run) {
     const std::optional<std::filesystem::path> chosen = choose();
     if (!chosen) return FileStepResult::Cancelled;
     std::error_code error;

@@ -45,8 +45,9 @@ FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, con
 // "ファイルデータ保存" for a kind once the file window is open: chooses the file, refuses a disk
 // without the room the save needs (with the window's message), writes the working copy's phonebook
 // and reports a failed write.
-FileStepResult savePhonebookToFile(Workspace& workspace, const platform::Seam& seam, const platform::Owner& owner,
-                                   int kind, const FileChooser& choose, const StepRunner& run);
+FileStepResult savePhonebookToFile(Workspace& workspace, const platform::Seam& seam,
+                                   const platform::Owner& owner, int kind, const FileChooser& choose,
+                                   const StepRunner& run);
 
 // With the duplicate check on, browser edits live in the backup copy: before the save window
 // opens and when the menu window is left, the working copy is rebuilt from it (page 0 of

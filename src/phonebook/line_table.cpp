@@ -103,7 +103,7 @@ FileHeaderLine::Line FileHeaderLine::format(const std::tm& localTime) const {
     putDigits(line, 6, 2, localTime.tm_mday);
     putDigits(line, 8, 2, localTime.tm_hour);
     putDigits(line, 10, 2, localTime.tm_min);
-    for (const std::size_t comma : {12, 37, 62, 87, 112, 185}) line[comma] = ',';
+    for (const std::size_t comma : {12u, 37u, 62u, 87u, 112u, 185u}) line[comma] = ',';
     // As "%-24.24s" would: the field up to its first zero byte, blank-padded to its width.
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         const std::span<const char> value = field(i);

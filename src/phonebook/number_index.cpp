@@ -7,9 +7,9 @@
 namespace rk::phonebook::detail {
 
 int compareNumberTexts(std::string_view a, std::string_view b) {
-    for (int i = 0; i < kMaxNumberDigits; ++i) {
-        auto left = static_cast<unsigned char>(i < static_cast<int>(a.size()) ? a[i] : 0);
-        auto right = static_cast<unsigned char>(i < static_cast<int>(b.size()) ? b[i] : 0);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kMaxNumberDigits); ++i) {
+        auto left = static_cast<unsigned char>(i < a.size() ? a[i] : 0);
+        auto right = static_cast<unsigned char>(i < b.size() ? b[i] : 0);
         if (left != right) return left < right ? -1 : 1;
         if (left == 0) return 0;
     }
@@ -18,30 +18,33 @@ int compareNumberTexts(std::string_view a, std::string_view b) {
 
 void updateNumberIndex(image::DataImage& image, int memory, std::string_view normalisedNumber) {
     image::NumberIndex& slots = image.numberIndex;
-    const int count = image::layoutOf(image.memoryMode) == image::Layout::Memories990 ? 1000 : 600;
+    const std::ptrdiff_t count = image::layoutOf(image.memoryMode) == image::Layout::Memories990 ? 1000 : 600;
     const auto value = static_cast<std::uint16_t>(memory + 1);
 
     // Take the memory out first: the slots in front of it close the gap from the start.
-    for (int slot = 0; slot <= count; ++slot) {
-        if (slots[slot] != value) continue;
+    for (std::ptrdiff_t slot = 0; slot <= count; ++slot) {
+        if (slots[static_cast<std::size_t>(slot)] != value) continue;
         std::copy_backward(slots.begin(), slots.begin() + slot, slots.begin() + slot + 1);
         slots[0] = 0;
         break;
     }
 
     // Free slots sort before every number; equal counts as smaller.
-    int low = 0;
-    int high = count;
-    int middle = 0;
+    std::ptrdiff_t low = 0;
+    std::ptrdiff_t high = count;
+    std::ptrdiff_t middle = 0;
     bool greater = false;
+    const auto at = [&slots](std::ptrdiff_t slot) -> std::uint16_t& {
+        return slots[static_cast<std::size_t>(slot)];
+    };
     while (low <= high) {
         middle = (low + high) / 2;
-        if (slots[middle] == 0) {
+        if (at(middle) == 0) {
             greater = true;
             low = middle + 1;
             continue;
         }
-        const std::string stored = decodeNumber(image.workingCopy[slots[middle] - 1u].number.data());
+        const std::string stored = decodeNumber(image.workingCopy[at(middle) - 1u].number.data());
         const int order = compareNumberTexts(normalisedNumber, stored);
         if (order == 0) {
             greater = false;
@@ -57,9 +60,9 @@ void updateNumberIndex(image::DataImage& image, int memory, std::string_view nor
     // The front part moves one place towards the start, dropping the free slot 0.
     std::copy(slots.begin() + 1, slots.begin() + middle + 1, slots.begin());
     if (greater)
-        slots[middle] = value;
+        at(middle) = value;
     else if (middle > 0)
-        slots[middle - 1] = value;
+        at(middle - 1) = value;
 }
 
 } // namespace rk::phonebook::detail

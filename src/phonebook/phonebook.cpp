@@ -17,7 +17,7 @@ using image::PhonebookArea;
 using image::SpeedDialEntry;
 using PackedNumber = std::array<std::uint8_t, kPackedNumberBytes>;
 
-constexpr int kNameBytes = 20;
+constexpr std::size_t kNameBytes = 20;
 
 bool isMarkupCharacter(unsigned char byte) {
     return byte == ',' || byte == '"' || byte == '<' || byte == '>' || byte == '\\';
@@ -25,7 +25,7 @@ bool isMarkupCharacter(unsigned char byte) {
 
 // Kanji name: double-byte characters are kept whole, markup characters become blanks.
 void normaliseKanjiName(std::array<char, 21>& name) {
-    for (int i = 0; i < kNameBytes && name[i] != 0; ++i) {
+    for (std::size_t i = 0; i < kNameBytes && name[i] != 0; ++i) {
         const auto byte = static_cast<unsigned char>(name[i]);
         if ((byte >= 0x80 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFE)) {
             if (name[i + 1] == 0) break; // a lead byte alone at the end: nothing to skip
@@ -38,7 +38,7 @@ void normaliseKanjiName(std::array<char, 21>& name) {
 
 // Kana name: half-width only. A double-byte character becomes two blanks.
 void normaliseKanaName(std::array<char, 21>& name) {
-    for (int i = 0; i < kNameBytes && name[i] != 0; ++i) {
+    for (std::size_t i = 0; i < kNameBytes && name[i] != 0; ++i) {
         const auto byte = static_cast<unsigned char>(name[i]);
         if (byte >= 0x80 && byte <= 0xA0) {
             name[i] = ' ';
@@ -58,7 +58,7 @@ PackedNumber packNumberText(std::array<char, 25>& number) {
     std::fill(number.begin() + static_cast<std::ptrdiff_t>(length), number.begin() + kMaxNumberDigits, ' ');
     number[kMaxNumberDigits] = 0;
     PackedNumber packed{};
-    for (int pair = 0; pair < kPackedNumberBytes; ++pair) {
+    for (std::size_t pair = 0; pair < static_cast<std::size_t>(kPackedNumberBytes); ++pair) {
         const std::uint8_t byte =
             static_cast<std::uint8_t>(digitCode(number[2 * pair]) | (digitCode(number[2 * pair + 1]) << 4));
         packed[pair] = byte;
@@ -85,7 +85,7 @@ std::string normalisedTextOf(const std::array<char, 25>& number) {
 // Copies a name into its field: at most 20 bytes, commas as blanks, zero-filled.
 void copyName(std::array<char, 21>& field, const std::array<char, 21>& name) {
     field.fill(0);
-    for (int i = 0; i < kNameBytes && name[i] != 0; ++i) field[i] = name[i] == ',' ? ' ' : name[i];
+    for (std::size_t i = 0; i < kNameBytes && name[i] != 0; ++i) field[i] = name[i] == ',' ? ' ' : name[i];
 }
 
 PhonebookArea& area(Workspace& workspace, Copy copy) {
@@ -132,8 +132,8 @@ int telephoneSlot(const Workspace& workspace, int position, int memory) {
 // Looks through memories [first, first + count) of a copy for the number just stored in
 // `slot`. The first pair found is recorded; every later match clears the new number when it
 // went into the working copy, which also ends the search.
-void detectDuplicates(DuplicateReport& report, PhonebookArea& copy, Copy target, int slot, int first, int count,
-                      int memoryBase, int position) {
+void detectDuplicates(DuplicateReport& report, PhonebookArea& copy, Copy target, int slot, int first,
+                      int count, int memoryBase, int position) {
     SpeedDialEntry& stored = copy[static_cast<std::size_t>(slot)];
     for (int other = first; other < first + count && !stored.empty(); ++other) {
         const SpeedDialEntry& candidate = copy[static_cast<std::size_t>(other)];
@@ -170,7 +170,7 @@ void fillLoadedText(const SpeedDialEntry& entry, EntryText& text) {
     text = EntryText{};
     for (int i = 0; i < kMaxNumberDigits; ++i) {
         const char character = digitCharacter(codeAt(entry.number.data(), i));
-        text.number[i] = character == ' ' ? 0 : character;
+        text.number[static_cast<std::size_t>(i)] = character == ' ' ? 0 : character;
     }
     std::copy_n(entry.kanaName.begin(), strnlen(entry.kanaName.data(), kNameBytes), text.kanaName.begin());
     std::copy_n(entry.kanjiName.begin(), strnlen(entry.kanjiName.data(), kNameBytes), text.kanjiName.begin());
@@ -236,7 +236,8 @@ bool storeSystemEntryChecked(Workspace& workspace, int memory, EntryText& text, 
 
 namespace {
 
-bool storeTelephone(Workspace& workspace, int position, int memory, EntryText& text, bool checked, Copy target) {
+bool storeTelephone(Workspace& workspace, int position, int memory, EntryText& text, bool checked,
+                    Copy target) {
     const int slot = telephoneSlot(workspace, position, memory);
     if (slot < 0) return false;
     PhonebookArea& copy = area(workspace, target);
@@ -250,8 +251,9 @@ bool storeTelephone(Workspace& workspace, int position, int memory, EntryText& t
     }
     if (checked) {
         const image::LayoutGeometry geometry = image::geometryOf(currentLayout(workspace));
-        detectDuplicates(workspace.duplicateReport(), copy, target, slot, telephoneBlockSlot(workspace, position),
-                         geometry.memoriesPerTelephone, geometry.firstTelephoneMemory, position);
+        detectDuplicates(workspace.duplicateReport(), copy, target, slot,
+                         telephoneBlockSlot(workspace, position), geometry.memoriesPerTelephone,
+                         geometry.firstTelephoneMemory, position);
     }
     return true;
 }
@@ -262,7 +264,8 @@ bool storeTelephoneEntry(Workspace& workspace, int position, int memory, EntryTe
     return storeTelephone(workspace, position, memory, text, false, Copy::Working);
 }
 
-bool storeTelephoneEntryChecked(Workspace& workspace, int position, int memory, EntryText& text, Copy target) {
+bool storeTelephoneEntryChecked(Workspace& workspace, int position, int memory, EntryText& text,
+                                Copy target) {
     return storeTelephone(workspace, position, memory, text, true, target);
 }
 

@@ -41,7 +41,8 @@ bool storeTelephoneEntryChecked(Workspace& workspace, int position, int memory, 
 // Loads fill the text; outside the current table it is all zero with group "1" and the result
 // is false.
 bool loadSystemEntry(const Workspace& workspace, int memory, EntryText& text, Copy source = Copy::Working);
-bool loadTelephoneEntry(const Workspace& workspace, int position, int memory, EntryText& text, Copy source = Copy::Working);
+bool loadTelephoneEntry(const Workspace& workspace, int position, int memory, EntryText& text,
+                        Copy source = Copy::Working);
 
 // Empties a phonebook laid out for a memory-count value (1 = 600, 2 = 990).
 void clearSystemBook(Workspace& workspace, int mode);

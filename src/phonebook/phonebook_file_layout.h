@@ -28,7 +28,8 @@ void putEntryColumns(LineTable& table, std::size_t index, const EntryText& text)
 // A column's text: up to its first zero byte, at most `width` bytes.
 std::string_view columnText(const LineTable::Line& line, std::size_t column, std::size_t width);
 
-std::string formatCommonPhonebook(Workspace& workspace, const FileHeaderLine::Line& header, int unitOrderFlag);
+std::string formatCommonPhonebook(Workspace& workspace, const FileHeaderLine::Line& header,
+                                  int unitOrderFlag);
 std::string formatMyPhonebook(Workspace& workspace, const FileHeaderLine::Line& header);
 
 } // namespace rk::phonebook::detail

@@ -48,7 +48,8 @@ std::string commonColumnHeader(int unitOrderFlag) {
 
 namespace detail {
 
-std::string formatCommonPhonebook(Workspace& workspace, const FileHeaderLine::Line& header, int unitOrderFlag) {
+std::string formatCommonPhonebook(Workspace& workspace, const FileHeaderLine::Line& header,
+                                  int unitOrderFlag) {
     LineTable& table = workspace.lineTable();
     table.clear();
     for (int memory = 0; memory < kCommonFileRecords; ++memory) {

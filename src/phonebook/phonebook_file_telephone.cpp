@@ -30,7 +30,8 @@ std::string formatMyPhonebook(Workspace& workspace, const FileHeaderLine::Line& 
         for (int memory = kFirstFileMemory; memory < kFirstFileMemory + kLinesPerPosition;
              ++memory, ++index) {
             EntryText text;
-            loadTelephoneEntry(workspace, position, memory, text); // memories of the other mode come back empty
+            loadTelephoneEntry(workspace, position, memory,
+                               text); // memories of the other mode come back empty
             putThreeDigits(table, index, 0, position);
             table.putByte(index, kTelephoneZeroColumn, '0');
             putThreeDigits(table, index, kTelephoneMemoryColumn, memory);

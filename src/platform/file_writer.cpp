@@ -14,6 +14,12 @@ namespace {
 
 std::mutex limitMutex;
 std::optional<std::size_t> remainingBytes;
+std::function<bool(const std::filesystem::path&)> failingTargets;
+
+bool failsForTesting(const std::filesystem::path& target) {
+    std::lock_guard lock(limitMutex);
+    return failingTargets && failingTargets(target);
+}
 std::atomic<unsigned> temporaryCounter{0};
 
 // How many of `wanted` bytes may still be written under the test limit.
@@ -100,7 +106,7 @@ bool FileWriter::write(std::string_view bytes) {
 
 bool FileWriter::commit() {
     if (descriptor_ < 0) return false;
-    bool good = !failed_ && ::fsync(descriptor_) == 0;
+    bool good = !failed_ && !failsForTesting(target_) && ::fsync(descriptor_) == 0;
     good = ::close(descriptor_) == 0 && good;
     descriptor_ = -1;
     if (good) good = ::rename(temporary_.c_str(), target_.c_str()) == 0;
@@ -135,6 +141,11 @@ bool replaceFile(const std::filesystem::path& target, std::string_view content) 
 void setFileWriteLimitForTesting(std::optional<std::size_t> bytes) {
     std::lock_guard lock(limitMutex);
     remainingBytes = bytes;
+}
+
+void setFileWriteFailureForTesting(std::function<bool(const std::filesystem::path&)> fails) {
+    std::lock_guard lock(limitMutex);
+    failingTargets = std::move(fails);
 }
 
 } // namespace rk::platform

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,5 +51,9 @@ bool replaceFile(const std::filesystem::path& target, std::string_view content);
 // For tests: after this many more bytes have been written by any FileWriter, every further write
 // fails, as on a full disk. nullopt lifts the limit.
 void setFileWriteLimitForTesting(std::optional<std::size_t> bytes);
+
+// For tests: every file whose target the predicate names fails to be written, as if its disk were
+// full, while other files are written. An empty function lifts it.
+void setFileWriteFailureForTesting(std::function<bool(const std::filesystem::path&)> fails);
 
 } // namespace rk::platform

@@ -28,7 +28,8 @@ bool ProgressRegistry::post(std::string_view title, int message, std::int64_t va
 
 bool ProgressRegistry::isOpen(std::string_view title) const {
     std::lock_guard lock(mutex_);
-    return std::any_of(windows_.begin(), windows_.end(), [title](const auto& window) { return window.first == title; });
+    return std::any_of(windows_.begin(), windows_.end(),
+                       [title](const auto& window) { return window.first == title; });
 }
 
 void* ProgressRegistry::windowHandle(std::string_view title) const {

@@ -198,7 +198,8 @@ private slots:
         QVERIFY(!(window.windowFlags() & Qt::WindowCloseButtonHint));
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("text"))->text(),
                  QStringLiteral(u"ダウンロード用ファイルを作成中です。"));
-        QVERIFY(harness().application.progress().post(platform::fileProgressTitle(), platform::WM_PRG_SETPOS, 40));
+        QVERIFY(harness().application.progress().post(platform::fileProgressTitle(), platform::WM_PRG_SETPOS,
+                                                      40));
         QCoreApplication::sendPostedEvents();
         QCOMPARE(control<QLineEdit>(window, "id1009")->text(), QStringLiteral("40"));
         QVERIFY(!harness().application.progress().isOpen(platform::communicationProgressTitle()));

@@ -1,4 +1,5 @@
 #include "app/error_notice_dlg.h"
+#include "app/gui_edit_lock.h"
 #include "app/qt_ui.h"
 #include "app_test_support.h"
 
@@ -161,6 +162,41 @@ private slots:
         QVERIFY(seen.seen);
         QVERIFY(seen.onGuiThread);
         QCOMPARE(answer.load(), int(Answer::Yes));
+    }
+
+    // A browser request holds the edit lock and, holding it, asks the operator; meanwhile the menu
+    // window wants the lock for a phonebook step. The box must be shown and answered, then the
+    // step runs, with the window off while it waited.
+    void lockedWorkerAsksWhileTheWindowWaitsForTheLock() {
+        Workspace workspace;
+        app::QtUi ui;
+        QWidget window;
+        window.show();
+        SeenBox seen;
+        BoxAnswerer answerer(QMessageBox::Yes, seen);
+        std::atomic<bool> locked{false}, answered{false};
+        std::thread worker([&] {
+            const std::lock_guard lock(workspace.editLock());
+            locked = true;
+            ui.messageBox({{}, "?", "caption", Buttons::YesNo, Icon::Question});
+            answered = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(locked.load(), 20000);
+        bool stepRan = false, answeredBeforeStep = false, windowOffWhileWaiting = false;
+        QTimer offWhileWaiting;
+        connect(&offWhileWaiting, &QTimer::timeout, [&] { windowOffWhileWaiting |= !window.isEnabled(); });
+        offWhileWaiting.start(1);
+        app::guiRunner(workspace, &window)([&] {
+            stepRan = true;
+            answeredBeforeStep = answered.load();
+            return 0;
+        });
+        worker.join();
+        QVERIFY(seen.seen && seen.onGuiThread);
+        QVERIFY(stepRan);
+        QVERIFY(answeredBeforeStep);
+        QVERIFY(windowOffWhileWaiting);
+        QVERIFY(window.isEnabled());
     }
 
     void errorNoticeShowsItsTextUntilOk() {

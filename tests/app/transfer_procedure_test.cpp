@@ -9,9 +9,9 @@
 #include "app_test_support.h"
 #include "link/device_session.h"
 #include "link/phonebook_procedures.h"
+#include "mainunit/main_unit_simulator.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
-#include "mainunit/main_unit_simulator.h"
 #include "support/ports.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -33,8 +33,8 @@ int runTransferProcedureTests(int argc, char** argv);
 
 namespace {
 
-using platform::Answer;
 using mainunit::MainUnitSimulator;
+using platform::Answer;
 
 template <typename Control> Control* control(QWidget& window, const char* name) {
     return window.findChild<Control*>(QString::fromLatin1(name));

@@ -1,6 +1,6 @@
 // rkdial-cli read and write as a program, against the test main unit on loopback.
-#include "platform/text.h"
 #include "mainunit/main_unit_simulator.h"
+#include "platform/text.h"
 #include "support/ports.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

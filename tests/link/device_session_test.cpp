@@ -1,13 +1,13 @@
 #include "link/device_info.h"
 #include "link/device_session.h"
 
-#include "platform/text.h"
 #include "mainunit/main_unit_simulator.h"
+#include "platform/text.h"
 #include "support/ports.h"
 #include "support/progress_recorder.h"
 #include "support/recording_ui.h"
-#include "support/test_seam.h"
 #include "support/temp_dir.h"
+#include "support/test_seam.h"
 
 #include "image/data_image.h"
 #include "phonebook/phonebook.h"

@@ -6,12 +6,12 @@
 #include "image/command_engine.h"
 #include "image/data_image.h"
 #include "image/key_store.h"
-#include "platform/clock.h"
 #include "mainunit/main_unit_simulator.h"
+#include "platform/clock.h"
 #include "support/ports.h"
 #include "support/recording_ui.h"
-#include "support/test_seam.h"
 #include "support/temp_dir.h"
+#include "support/test_seam.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "link/phonebook_procedures.h"
 
-#include "support/test_seam.h"
+#include "platform/file_writer.h"
 #include "support/temp_dir.h"
+#include "support/test_seam.h"
 
 #include <gtest/gtest.h>
 
@@ -94,4 +95,16 @@ TEST(WriteProcedure, PagesOfAnEarlierWriteAreNeverSentAgain) {
     EXPECT_NE(work.read("tel-tan176.txt"), "stale page of an earlier write");
     EXPECT_FALSE(work.read("tel-tan101.txt").empty()); // the telephone pages were made all the same
     EXPECT_EQ(session.workDirectory(), work.str());
+
+    // A speed-dial file of an earlier write that cannot be replaced now (a full disk) must not
+    // become the pages of this one.
+    std::filesystem::remove(work / "sys-tan.txt");
+    work.write("sys-tan.txt",
+               work.read("tel-tan.txt").substr(0, 192) + "stale phonebook of an earlier write\r\n");
+    rk::platform::setFileWriteFailureForTesting(
+        [](const std::filesystem::path& target) { return target.filename() == "sys-tan.txt"; });
+    procedures.prepareWrite("1234");
+    rk::platform::setFileWriteFailureForTesting({});
+    EXPECT_EQ(work.read("sys-tan000.txt"), "");
+    EXPECT_FALSE(work.read("tel-tan101.txt").empty());
 }

@@ -5,8 +5,8 @@
 
 #include "mainunit/main_unit_simulator.h"
 #include "support/recording_ui.h"
-#include "support/test_seam.h"
 #include "support/temp_dir.h"
+#include "support/test_seam.h"
 
 #include <gtest/gtest.h>
 

@@ -219,7 +219,8 @@ TEST_F(DataSetFiles, ADirectoryThatCannotBeWrittenGivesZero) {
 
 TEST_F(DataSetFiles, ProgressStepsAreSentToTheFileWindow) {
     rk::platform::ProgressRegistry registry;
-    EXPECT_EQ(writeDataSetFiles(workspace_, &registry, 9, dir_.str(), false), 1); // no window: nothing happens
+    EXPECT_EQ(writeDataSetFiles(workspace_, &registry, 9, dir_.str(), false),
+              1); // no window: nothing happens
     rk::testing::ProgressRecorder window(registry, rk::platform::fileProgressTitle());
     EXPECT_EQ(writeDataSetFiles(workspace_, nullptr, 9, dir_.str(), false), 1);
     EXPECT_TRUE(window.posts().empty());

@@ -175,9 +175,9 @@ TEST_F(fileCommonParser, NothingIsStoredWithoutAMemoryCount) {
 class fileMyParser : public PhonebookFileTest {};
 
 TEST_F(fileMyParser, ALineOfAnotherPositionKeepsItsNamesButNotItsNumber) {
-    phonebook::parseMyPhonebook(ws(), 
-        myBody({"101,980,0311," + sjis("山田,ﾔﾏﾀﾞ"), "102,981,0322," + sjis("川田,ｶﾜﾀ"),
-                "101,982,03(33)," + sjis("ｶﾅ,漢字")}));
+    phonebook::parseMyPhonebook(
+        ws(), myBody({"101,980,0311," + sjis("山田,ﾔﾏﾀﾞ"), "102,981,0322," + sjis("川田,ｶﾜﾀ"),
+                      "101,982,03(33)," + sjis("ｶﾅ,漢字")}));
     EXPECT_EQ(telephone(101, 980).numberText(), "0311");
     EXPECT_EQ(telephone(101, 980).kanjiText(), sjis("山田"));
     EXPECT_EQ(telephone(101, 980).kanaText(), sjis("ﾔﾏﾀﾞ"));

@@ -88,7 +88,8 @@ TEST_F(fileFormat, CommonPhonebookInBothColumnOrdersMatchesTheGoldenFiles) {
 TEST_F(fileFormat, MyPhonebookMatchesTheGoldenFile) {
     storeGoldenMyEntries();
     takeGoldenHeader();
-    EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 2, goldenHeader(), 0), readBytes(golden("my_phonebook.rkdat")));
+    EXPECT_EQ(phonebook::formatPhonebookFile(ws(), 2, goldenHeader(), 0),
+              readBytes(golden("my_phonebook.rkdat")));
 }
 
 TEST_F(fileFormat, GoldenFilesParseBackIntoTheSameFiles) {
@@ -114,8 +115,7 @@ TEST_F(fileFormat, GoldenFilesParseBackIntoTheSameFiles) {
 TEST_F(fileFormat, CommonFileIn600ModeStillHas990RecordsAndReadsBack600) {
     storeSystem(0, "0311", sjis("ｱ"), sjis("亜"), '4');
     storeSystem(599, "0599", sjis("ｲ"), sjis("井"), '6');
-    const std::string file =
-        phonebook::formatPhonebookFile(ws(), 1, headerLine().format(goldenTime()), 0);
+    const std::string file = phonebook::formatPhonebookFile(ws(), 1, headerLine().format(goldenTime()), 0);
     ASSERT_EQ(countLines(file), 992u);
     EXPECT_EQ(lineOf(file, 2), "000,0311," + sjis("ｱ,亜") + ",04");
     EXPECT_EQ(lineOf(file, 601), "599,0599," + sjis("ｲ,井") + ",06");

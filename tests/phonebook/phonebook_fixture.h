@@ -19,8 +19,12 @@ protected:
     InterfaceFlags& flags() { return workspace_.flags(); }
     phonebook::DuplicateReport& report() { return workspace_.duplicateReport(); }
 
-    const std::uint8_t* workingBytes() { return reinterpret_cast<const std::uint8_t*>(img().workingCopy.data()); }
-    const std::uint8_t* backupBytes() { return reinterpret_cast<const std::uint8_t*>(img().backupCopy.data()); }
+    const std::uint8_t* workingBytes() {
+        return reinterpret_cast<const std::uint8_t*>(img().workingCopy.data());
+    }
+    const std::uint8_t* backupBytes() {
+        return reinterpret_cast<const std::uint8_t*>(img().backupCopy.data());
+    }
 
     void setMode(int mode) { img().memoryMode = static_cast<std::uint8_t>(mode); }
 

@@ -40,7 +40,8 @@ TEST_F(fileSave, MissingFilesDirectoriesAndUncreatableFilesGive30) {
 
     writeBytes(folder / "blocker", "x");
     EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "blocker" / "sub" / "a.rkdat", 1), 30);
-    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder.path(), 1), 30) << "a directory is not replaced";
+    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder.path(), 1), 30)
+        << "a directory is not replaced";
     EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
 
     // A missing directory is created on the second attempt.

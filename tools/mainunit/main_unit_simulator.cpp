@@ -104,8 +104,8 @@ std::string base64(const std::string& bytes) {
     static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        unsigned v = static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
         if (i + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 2]);
         out += alphabet[(v >> 18) & 63];
         out += alphabet[(v >> 12) & 63];

@@ -38,7 +38,7 @@ public:
         std::string listenAddress = "127.0.0.1";
         int port = 0; // where the PC connects; 0 picks a free port
         std::string pcAddress = "127.0.0.1";
-        int pcPort = 9000;                        // the PC's listening port to connect back to
+        int pcPort = 9000; // the PC's listening port to connect back to
         // Asked for the PC's port when the unit connects back, instead of pcPort: a PC side that
         // listens on a port the system chose tells it here.
         std::function<int()> pcPortSource;
