@@ -172,8 +172,19 @@ private slots:
         app::QtUi ui;
         QWidget window;
         window.show();
-        SeenBox seen;
-        BoxAnswerer answerer(QMessageBox::Yes, seen);
+        // The operator answers the box; the window must be off while the box waits for that.
+        bool boxSeen = false, windowOffWhileAsked = false, boxOnGuiThread = false;
+        QTimer operatorAnswers;
+        connect(&operatorAnswers, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            operatorAnswers.stop();
+            boxSeen = true;
+            windowOffWhileAsked = !window.isEnabled();
+            boxOnGuiThread = box->thread() == qApp->thread();
+            QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+        });
+        operatorAnswers.start(5);
         std::atomic<bool> locked{false}, answered{false};
         std::thread worker([&] {
             const std::lock_guard lock(workspace.editLock());
@@ -181,21 +192,19 @@ private slots:
             ui.messageBox({{}, "?", "caption", Buttons::YesNo, Icon::Question});
             answered = true;
         });
-        QTRY_VERIFY_WITH_TIMEOUT(locked.load(), 20000);
-        bool stepRan = false, answeredBeforeStep = false, windowOffWhileWaiting = false;
-        QTimer offWhileWaiting;
-        connect(&offWhileWaiting, &QTimer::timeout, [&] { windowOffWhileWaiting |= !window.isEnabled(); });
-        offWhileWaiting.start(1);
+        // The box may only be asked for once the GUI thread waits for the lock.
+        while (!locked) std::this_thread::yield();
+        bool stepRan = false, answeredBeforeStep = false;
         app::guiRunner(workspace, &window)([&] {
             stepRan = true;
             answeredBeforeStep = answered.load();
             return 0;
         });
         worker.join();
-        QVERIFY(seen.seen && seen.onGuiThread);
+        QVERIFY(boxSeen && boxOnGuiThread);
         QVERIFY(stepRan);
         QVERIFY(answeredBeforeStep);
-        QVERIFY(windowOffWhileWaiting);
+        QVERIFY(windowOffWhileAsked);
         QVERIFY(window.isEnabled());
     }
 
