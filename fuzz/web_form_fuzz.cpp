@@ -7,8 +7,8 @@
 // text.
 #include "image/data_image.h"
 #include "image/digit_codec.h"
-#include "image/shared_state.h"
 #include "phonebook/phonebook.h"
+#include "phonebook/workspace.h"
 #include "web/dataset_fields.h"
 #include "web/form_decoder.h"
 #include "web/phonebook_access.h"
@@ -20,6 +20,11 @@
 #include <string_view>
 
 namespace {
+
+rk::Workspace& workspace() {
+    static rk::Workspace instance;
+    return instance;
+}
 
 using namespace rk;
 
@@ -33,11 +38,11 @@ struct Images {
 
     Images() {
         image::initialiseImage(*pristine600);
-        image::DataImage& image = image::dataImage();
+        image::DataImage& image = workspace().image();
         image::initialiseImage(image);
         image.memoryMode = 2;
-        phonebook::clearSystemBook(2);
-        phonebook::clearTelephoneBooks(2);
+        phonebook::clearSystemBook(workspace(), 2);
+        phonebook::clearTelephoneBooks(workspace(), 2);
         *pristine990 = image;
     }
 };
@@ -56,18 +61,18 @@ void checkArea(const image::PhonebookArea& area, const image::PhonebookArea& bef
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Images images;
     if (size == 0) return 0;
-    image::DataImage& image = image::dataImage();
+    image::DataImage& image = workspace().image();
     const image::DataImage& pristine = (data[0] & 1) ? *images.pristine990 : *images.pristine600;
     image = pristine;
-    sharedState().dupCheckEnabled = (data[0] & 2) ? 1 : 0;
+    workspace().flags().dupCheckEnabled = (data[0] & 2) ? 1 : 0;
 
-    web::PhonebookFormTarget target;
+    web::PhonebookFormTarget target(workspace());
     web::ApplySubmittedForm(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), target);
 
     check(image.memoryMode == 1 || image.memoryMode == 2);
     const phonebook::DuplicateReport& report = target.duplicateReport();
     check(report.count >= 0);
-    if (sharedState().dupCheckEnabled == 0) check(report.count == 0); // the plain stores look for none
+    if (workspace().flags().dupCheckEnabled == 0) check(report.count == 0); // the plain stores look for none
     checkArea(image.workingCopy, pristine.workingCopy);
     checkArea(image.backupCopy, pristine.backupCopy);
     for (const image::KeySetting& slot : image.keys.settings) check(slot.length <= slot.text.size());

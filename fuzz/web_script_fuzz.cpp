@@ -6,8 +6,8 @@
 // as whole strings the way a Shift-JIS browser reads them.
 #include "image/data_image.h"
 #include "image/key_store.h"
-#include "image/shared_state.h"
 #include "phonebook/phonebook.h"
+#include "phonebook/workspace.h"
 #include "web/data_script.h"
 #include "web/phonebook_access.h"
 
@@ -18,6 +18,11 @@
 #include <string_view>
 
 namespace {
+
+rk::Workspace& workspace() {
+    static rk::Workspace instance;
+    return instance;
+}
 
 using namespace rk;
 
@@ -75,30 +80,30 @@ struct Images {
     static void fill() {
         const auto system = [](int memory, const char* number, const char* kana, const char* kanji) {
             phonebook::EntryText text = phonebook::EntryText::make(number, kana, kanji, '3');
-            phonebook::storeSystemEntry(memory, text);
+            phonebook::storeSystemEntry(workspace(), memory, text);
         };
         system(0, "0312345678", "\xC6\xCE\xDD", "\x93\xFA\x96\x7B");
         system(1, "*#P-", "a\x01", "\x83\x5C\x83\x5C");
         system(599, "1", "", "b\x82");
         system(989, "2", "", "\x95\x5C");
         phonebook::EntryText text = phonebook::EntryText::make("55", "x", "\x83\x5C");
-        phonebook::storeTelephoneEntry(101, 999, text);
-        phonebook::commitBackup();
-        image::DataImage& image = image::dataImage();
+        phonebook::storeTelephoneEntry(workspace(), 101, 999, text);
+        phonebook::commitBackup(workspace());
+        image::DataImage& image = workspace().image();
         image::programKey(image, "i14_101_00n_a\"b\\c\x83\x5C\x83\x5C");
         image::programKey(image, "i92_101_00-\",\\\\\\");
         image::programKey(image, "i92_101_01-B,123");
     }
 
     Images() {
-        image::DataImage& image = image::dataImage();
+        image::DataImage& image = workspace().image();
         image::initialiseImage(image);
         fill();
         *book600 = image;
         image::initialiseImage(image);
         image.memoryMode = 2;
-        phonebook::clearSystemBook(2);
-        phonebook::clearTelephoneBooks(2);
+        phonebook::clearSystemBook(workspace(), 2);
+        phonebook::clearTelephoneBooks(workspace(), 2);
         fill();
         *book990 = image;
     }
@@ -109,11 +114,11 @@ struct Images {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Images images;
     if (size == 0) return 0;
-    image::DataImage& image = image::dataImage();
+    image::DataImage& image = workspace().image();
     // Scripts only show; the consoles are all they change, so the image is set up once per count.
     if (((data[0] & 1) != 0) != (image.memoryMode == 2))
         image = (data[0] & 1) ? *images.book990 : *images.book600;
-    sharedState().dupCheckEnabled = (data[0] & 2) ? 1 : 0;
+    workspace().flags().dupCheckEnabled = (data[0] & 2) ? 1 : 0;
 
     const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::size_t newline = input.find('\n');
@@ -122,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((data[0] & 4) != 0)
         parameter = newline == std::string_view::npos ? std::string_view() : input.substr(newline + 1);
 
-    web::PhonebookPageValues values;
+    web::PhonebookPageValues values(workspace());
     const std::string script = web::generateDataScript(key, parameter, values);
     if (script.empty()) return 0;
     check(script.size() <= web::kScriptCapacity);

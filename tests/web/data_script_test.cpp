@@ -19,13 +19,13 @@ protected:
         return generateDataScript(key, parameter, values_);
     }
 
-    static void useNineHundredNinety() {
+    void useNineHundredNinety() {
         img().memoryMode = 2;
-        phonebook::clearSystemBook(2);
-        phonebook::clearTelephoneBooks(2);
+        phonebook::clearSystemBook(ws(), 2);
+        phonebook::clearTelephoneBooks(ws(), 2);
     }
 
-    PhonebookPageValues values_;
+    PhonebookPageValues values_{ws()};
 };
 
 // `count` empty common-phonebook memories as a page lists them, each followed by a comma.
@@ -100,7 +100,7 @@ TEST_F(DataScript, MemoriesOutsideTheMemoryCountAreEmpty) {
 TEST_F(DataScript, MyPhonebookPageFiftyIn990Mode) {
     useNineHundredNinety();
     phonebook::EntryText text = phonebook::EntryText::make("555", "x", "y");
-    ASSERT_TRUE(phonebook::storeTelephoneEntry(200, 995, text));
+    ASSERT_TRUE(phonebook::storeTelephoneEntry(ws(), 200, 995, text));
     std::string values = emptyValues(105) + "\"555\",\"y\",\"x\"," + emptyValues(12);
     EXPECT_EQ(script("18tel_01m.js", "page=050"),
               "<!--\r\nvar arFormat=[\"t\",\"_\",\"n\"];\r\nvar arSeq=[2,1,0,0];\r\n"

@@ -24,18 +24,18 @@ protected:
     void submit(std::string_view body) { ApplySubmittedForm(body, target_); }
     const phonebook::DuplicateReport& report() const { return target_.duplicateReport(); }
 
-    static phonebook::EntryText loadedTelephone(int position, int memory,
-                                                phonebook::Copy copy = phonebook::Copy::Working) {
+    phonebook::EntryText loadedTelephone(int position, int memory,
+                                         phonebook::Copy copy = phonebook::Copy::Working) {
         phonebook::EntryText text;
-        phonebook::loadTelephoneEntry(position, memory, text, copy);
+        phonebook::loadTelephoneEntry(ws(), position, memory, text, copy);
         return text;
     }
 
-    static std::string shown(const char* command) {
+    std::string shown(const char* command) {
         return image::executeCommandString(img(), 1, command).value_or("--P");
     }
 
-    PhonebookFormTarget target_;
+    PhonebookFormTarget target_{ws()};
 };
 
 } // namespace
@@ -89,7 +89,7 @@ TEST_F(FormDecoding, MyPhonebookKanaUsesTheNameVariant) {
 }
 
 TEST_F(FormDecoding, DuplicatesAreCountedIntoTheBackupWhenChecked) {
-    sharedState().dupCheckEnabled = 1;
+    flags().dupCheckEnabled = 1;
     submit("s010n1=0311&s010n2=a&s003n1=0311&s003n2=b&s004n1=0311");
     EXPECT_EQ(report().count, 3); // 004 matches both; the first pair found stays
     EXPECT_EQ(loadedSystem(3, phonebook::Copy::Backup).numberText(), "0311");
@@ -102,7 +102,7 @@ TEST_F(FormDecoding, DuplicatesAreCountedIntoTheBackupWhenChecked) {
     EXPECT_EQ(duplicateMessage(report(), phonebook::PageKind::Telephone),
               text::toCp932("収容位置103の短縮番号981番と985番が重複して登録されています。"));
 
-    sharedState().dupCheckEnabled = 0;
+    flags().dupCheckEnabled = 0;
     submit("s020n1=77&s021n1=77");
     EXPECT_EQ(report().count, 0);
     EXPECT_EQ(duplicateMessage(report(), phonebook::PageKind::System), "");
@@ -148,7 +148,7 @@ TEST_F(FormDecoding, KeyPagesStoreBackWhatTheyShow) {
     for (const char* key : anything) ASSERT_EQ(image::programKey(img(), key), image::kKeyStored) << key;
     for (const char* key : oneTouch) ASSERT_EQ(image::programKey(img(), key), image::kKeyStored) << key;
 
-    PhonebookPageValues pageValues;
+    PhonebookPageValues pageValues{ws()};
     const auto anythingValues = scriptValues(generateDataScript("19_1m.js", "001", pageValues));
     const auto oneTouchValues = scriptValues(generateDataScript("20_1m.js", "001", pageValues));
     ASSERT_TRUE(anythingValues && oneTouchValues);
@@ -187,7 +187,7 @@ TEST_F(FormDecoding, KeyPagesStoreBackWhatTheyShow) {
     // Onto empty keys the same body brings back every key the fields can show.
     image::clearKeys(img());
     submit(body);
-    const auto text = [](image::KeyKind kind, int key) {
+    const auto text = [this](image::KeyKind kind, int key) {
         return std::string(image::settingText(*image::keySetting(img(), kind, 101, key)));
     };
     EXPECT_EQ(text(image::KeyKind::Anything, 0), "n_abcdefgh");
@@ -215,7 +215,7 @@ TEST_F(FormDecoding, CommonPageStoresBackWhatItShows) {
                 "a\x01"
                 "b\x82",
                 '0');
-    PhonebookPageValues pageValues;
+    PhonebookPageValues pageValues{ws()};
     const std::string script = generateDataScript("17tansyuku_01m.js", "001", pageValues);
     const auto values = scriptValues(script);
     ASSERT_TRUE(values);

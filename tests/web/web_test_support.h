@@ -3,8 +3,8 @@
 #pragma once
 
 #include "image/data_image.h"
-#include "image/shared_state.h"
 #include "phonebook/phonebook.h"
+#include "phonebook/workspace.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
@@ -79,25 +79,24 @@ inline std::string formEncoded(std::string_view value) {
 // A factory-fresh image and default options for every web test.
 class WebTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        image::initialiseImage(image::dataImage());
-        sharedState() = SharedState{};
-        phonebook::resetDuplicateReport();
-    }
+    Workspace& ws() { return workspace_; }
+    image::DataImage& img() { return workspace_.image(); }
+    InterfaceFlags& flags() { return workspace_.flags(); }
 
-    static image::DataImage& img() { return image::dataImage(); }
-
-    static void storeSystem(int memory, std::string_view number, std::string_view kana,
-                            std::string_view kanji, char group) {
+    void storeSystem(int memory, std::string_view number, std::string_view kana, std::string_view kanji,
+                     char group) {
         phonebook::EntryText text = phonebook::EntryText::make(number, kana, kanji, group);
-        ASSERT_TRUE(phonebook::storeSystemEntry(memory, text));
+        ASSERT_TRUE(phonebook::storeSystemEntry(workspace_, memory, text));
     }
 
-    static phonebook::EntryText loadedSystem(int memory, phonebook::Copy copy = phonebook::Copy::Working) {
+    phonebook::EntryText loadedSystem(int memory, phonebook::Copy copy = phonebook::Copy::Working) {
         phonebook::EntryText text;
-        phonebook::loadSystemEntry(memory, text, copy);
+        phonebook::loadSystemEntry(workspace_, memory, text, copy);
         return text;
     }
+
+private:
+    Workspace workspace_;
 };
 
 } // namespace rk::testing
