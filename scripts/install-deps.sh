@@ -10,6 +10,7 @@ packages=(
   libpugixml-dev
   clang libclang-rt-14-dev
   fonts-ipafont-gothic
+  nodejs
   xvfb xauth
 )
 
