@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +24,14 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
+
+    // A browser started from a program that runs as the administrator refuses to run, and every
+    // file the program writes would belong to the administrator.
+    if (::geteuid() == 0)
+        std::fputs(
+            "rkdial: warning: running as root; browser editing needs the program to run as the desktop's "
+            "own user\n",
+            stderr);
 
     QApplication application(argc, argv);
     rk::app::QtUi ui;

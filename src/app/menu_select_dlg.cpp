@@ -6,13 +6,20 @@
 #include "phonebook/edit_steps.h"
 #include "phonebook/phonebook.h"
 
+#include "web/edit_session.h"
+
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QPushButton>
+
+#include <chrono>
 
 namespace rk::app {
 
 CMenuSelectDlg::CMenuSelectDlg(Workspace& workspace, const platform::Seam& seam, QWidget* parent)
-    : QDialog(parent), workspace_(workspace), seam_(seam) {
+    : QDialog(parent), workspace_(workspace), seam_(seam),
+      editing_(std::make_unique<web::EditSession>(workspace, seam, platform::Owner{this, "CMenuSelectDlg"})) {
     const DialogUnits units = prepareFixedDialog(*this, 191, 171);
     setWindowTitle(QStringLiteral(u"メニュー選択"));
 
@@ -50,12 +57,26 @@ void CMenuSelectDlg::initialiseDialog() {
     });
 }
 
+CMenuSelectDlg::~CMenuSelectDlg() {
+    // Left without "戻る" (the window object goes with its owner): the server stops all the same.
+    endBrowserRequests();
+}
+
 void CMenuSelectDlg::phonebookStep(const phonebook::PhonebookStep& step) {
     guiRunner(workspace_, this)(step);
 }
 
+void CMenuSelectDlg::endBrowserRequests() {
+    editing_->StopServer();
+    if (editing_->requestsEnded(std::chrono::milliseconds(0))) return;
+    setEnabled(false);
+    while (!editing_->requestsEnded(std::chrono::milliseconds(5)))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    setEnabled(true);
+}
+
 void CMenuSelectDlg::onDetailedSettings() {
-    // Browser editing arrives with the embedded server.
+    editing_->StartBrowserEditing(guiRunner(workspace_, this));
 }
 
 void CMenuSelectDlg::onLoadFile() {
@@ -76,6 +97,8 @@ void CMenuSelectDlg::onSaveFile() {
 void CMenuSelectDlg::reject() {
     if (!leaving_) {
         leaving_ = true;
+        // The server first, so that no request runs into the phonebook step or comes after it.
+        endBrowserRequests();
         phonebookStep([this] {
             phonebook::settleBrowserEdits(workspace_);
             return 0;

@@ -6,12 +6,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QIcon>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QString>
 #include <QThread>
+#include <QUrl>
 #include <QWidget>
 
 #include <utility>
@@ -94,6 +96,20 @@ void QtUi::errorNotice(const std::string& text) {
     onGuiThreadBlocking([this, &text] { showErrorNotice(text); });
 }
 
+void* QtUi::findWindow(const std::string& title) {
+    static_cast<void>(title);
+    return nullptr;
+}
+
+bool QtUi::openBrowser(const std::string& url) {
+    if (QCoreApplication::instance() == nullptr) return false;
+    return onGuiThreadBlocking([this, &url] { return showBrowser(url); });
+}
+
+bool QtUi::showBrowser(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
 void QtUi::setWaitCursor(bool waiting) {
     if (QCoreApplication::instance() == nullptr) return;
     onGuiThreadBlocking([this, waiting] { changeWaitCursor(waiting); });
@@ -120,6 +136,7 @@ platform::Answer QtUi::showMessageBox(const platform::MessageRequest& request) {
     }
     // As on the desktop the program was designed for, the first button is the default one.
     box.setDefaultButton(request.buttons == platform::Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    if (request.topmost) box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
@@ -148,6 +165,11 @@ platform::Answer QtUi::showMessageBox(const platform::MessageRequest& request) {
 void QtUi::showErrorNotice(const std::string& text) {
     CErrorNoticeDlg notice(QApplication::activeWindow());
     notice.setMessage(fromCp932(text));
+    // It reports what happened in the browser, which is likely in front: it must be seen over it.
+    notice.setWindowFlag(Qt::WindowStaysOnTopHint);
+    notice.show();
+    notice.raise();
+    notice.activateWindow();
     notice.exec();
 }
 

@@ -16,10 +16,16 @@ public:
     platform::Answer messageBox(const platform::MessageRequest& request) override;
     void errorNotice(const std::string& text) override;
     void setWaitCursor(bool waiting) override;
+    // Qt cannot look at other programs' windows: none is ever found, so a message meant for a
+    // browser window is shown in the program's own error notice, above every window.
+    void* findWindow(const std::string& title) override;
+    // The desktop's default browser.
+    bool openBrowser(const std::string& url) override;
 
 private:
     platform::Answer showMessageBox(const platform::MessageRequest& request);
     void showErrorNotice(const std::string& text);
+    bool showBrowser(const std::string& url);
     void changeWaitCursor(bool waiting);
 
     int waitCursorDepth_ = 0; // touched on the GUI thread only

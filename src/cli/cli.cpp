@@ -56,6 +56,9 @@ constexpr std::array kCommands = {
             "write both phonebooks to the main unit (write --help; --port, --listen-port and --no-pauses "
             "are for simulators and tests only)",
             runWrite},
+    Command{"serve", "[--port N] [--address A] [--common F] [--my F] [...]",
+            "serve the edit pages to a web browser until SIGINT or SIGTERM, then save (serve --help)",
+            runServe},
 };
 
 } // namespace

@@ -51,4 +51,7 @@ int runRead(Context& context, Arguments arguments);
 // write: writes both phonebooks to the main unit, as the main window's write does.
 int runWrite(Context& context, Arguments arguments);
 
+// serve: browser editing without the desktop, until SIGINT or SIGTERM.
+int runServe(Context& context, Arguments arguments);
+
 } // namespace rk::cli

@@ -44,16 +44,21 @@ int TcpSocket::Listen(std::uint16_t port, int backlog) {
     if (::inet_pton(AF_INET, bindAddress.c_str(), &address.sin_addr) != 1)
         address.sin_addr.s_addr = INADDR_ANY;
     if (::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        const int error = errno;
-        char text[32];
-        std::snprintf(text, sizeof text, "%d", error);
-        platform::showError(seam_.ui, owner, text::toCp932("\nバインドに失敗しました。\nerr:") + text);
+        listenError_ = errno;
+        if (reportListenFailures) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%d", listenError_);
+            platform::showError(seam_.ui, owner, text::toCp932("\nバインドに失敗しました。\nerr:") + text);
+        }
         return 0;
     }
     if (::listen(handle_, backlog) != 0) {
-        platform::showError(seam_.ui, owner, text::toCp932("\nlisten()に失敗しました。\n"));
+        listenError_ = errno;
+        if (reportListenFailures)
+            platform::showError(seam_.ui, owner, text::toCp932("\nlisten()に失敗しました。\n"));
         return 0;
     }
+    listenError_ = 0;
     return 1;
 }
 
@@ -106,10 +111,14 @@ int TcpSocket::Connect(const std::string& host, int port) {
 }
 
 TcpSocket::Wait TcpSocket::waitReadable(int limitSeconds) {
+    return waitReadableFor(seam_.clock.limitMilliseconds(limitSeconds));
+}
+
+TcpSocket::Wait TcpSocket::waitReadableFor(int milliseconds) {
     if (!isOpen()) return Wait::Failed;
     for (;;) {
         pollfd entry{handle_, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, seam_.clock.limitMilliseconds(limitSeconds));
+        const int ready = ::poll(&entry, 1, milliseconds);
         if (ready < 0) {
             if (errno == EINTR) continue;
             return Wait::Failed;
@@ -200,6 +209,54 @@ int TcpSocket::ReceiveExact(std::string& data, int count, int limit) {
 
 int TcpSocket::ReceiveExactReported(std::string& data, int count, int limit, int reportFlag) {
     return receiveExact(data, count, limit, kPieceSize, reportFlag == 1);
+}
+
+namespace {
+
+// What is left of a deadline, for poll: at least 0, at most what an int holds.
+int millisecondsUntil(TcpSocket::Deadline deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<long long>(left.count(), 0, 2147483647));
+}
+
+} // namespace
+
+int TcpSocket::ReadLineBefore(std::string& line, int size, Deadline deadline) {
+    line.clear();
+    if (!isOpen() || size < 1) return -1;
+    char previous = 0;
+    while (static_cast<int>(line.size()) < size - 1) {
+        if (waitReadableFor(millisecondsUntil(deadline)) != Wait::Ready) return -1;
+        char byte = 0;
+        ssize_t received = -1;
+        do {
+            received = ::recv(handle_, &byte, 1, 0);
+        } while (received < 0 && errno == EINTR);
+        if (received < 0) return -1;
+        if (received == 0) break; // the peer closed: what came so far is the line
+        if (byte == '\n' && previous == '\r') {
+            line.pop_back();
+            return static_cast<int>(line.size());
+        }
+        line.push_back(byte);
+        previous = byte;
+    }
+    return static_cast<int>(line.size());
+}
+
+int TcpSocket::ReceiveBefore(std::string& data, int count, Deadline deadline) {
+    int total = 0;
+    while (total < count) {
+        const Wait wait = waitReadableFor(millisecondsUntil(deadline));
+        if (wait == Wait::Failed) return -1;
+        if (wait == Wait::Expired) break;
+        const int received = Receive(data, count - total);
+        if (received == 0) break;
+        if (received < 0) return -1;
+        total += received;
+    }
+    return total;
 }
 
 int TcpSocket::Send(const char* data, int count) {

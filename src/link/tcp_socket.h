@@ -6,6 +6,7 @@
 
 #include "platform/seam.h"
 
+#include <chrono>
 #include <cstdint>
 #include <netinet/in.h>
 #include <string>
@@ -48,6 +49,15 @@ public:
     [[nodiscard]] int ReceiveExact(std::string& data, int count, int limit);
     [[nodiscard]] int ReceiveExactReported(std::string& data, int count, int limit, int reportFlag);
 
+    // The same waits against one deadline for a whole request, so that a client sending byte
+    // by byte cannot hold a connection longer than the deadline allows.
+    using Deadline = std::chrono::steady_clock::time_point;
+    // One line as ReadLine; -1 on an error or when the deadline passed first.
+    [[nodiscard]] int ReadLineBefore(std::string& line, int size, Deadline deadline);
+    // Up to count bytes appended to data, until the peer closes or the deadline passes: the
+    // number received, -1 on an error.
+    [[nodiscard]] int ReceiveBefore(std::string& data, int count, Deadline deadline);
+
     [[nodiscard]] int Send(const char* data, int count);
     // The text and CR LF in one send call; the number of bytes sent.
     [[nodiscard]] int SendLine(std::string_view text);
@@ -74,11 +84,19 @@ public:
     }
 
     bool isOpen() const { return handle_ >= 0; }
+    // For a wait on several sockets at once (the embedded server's listener).
+    int nativeHandle() const { return handle_; }
     int type() const { return type_; }
     const sockaddr_in& peerAddress() const { return peer_; }
 
+    // The system's error code of the last failed Listen.
+    int lastListenError() const { return listenError_; }
+
     // Owner of this object's own message boxes (the embedded server sets it).
     platform::Owner owner;
+    // Whether a failed bind or listen shows its message (the embedded server tries a port
+    // quietly before it falls back to another).
+    bool reportListenFailures = true;
     // Listen binds here; 0.0.0.0 (all local addresses) unless a test narrows it to loopback.
     std::string bindAddress = "0.0.0.0";
     int acceptLimitSeconds = 20;
@@ -86,12 +104,14 @@ public:
 private:
     enum class Wait { Ready, Expired, Failed };
     Wait waitReadable(int limitSeconds);
+    Wait waitReadableFor(int milliseconds); // -1: no limit
     int readLine(std::string& line, int size, int* limit);
     int receiveExact(std::string& data, int count, int limit, int pieceLimit, bool report);
 
     platform::Seam seam_;
     int handle_ = -1;
     int type_ = 0;
+    int listenError_ = 0;
     sockaddr_in peer_{};
 };
 

@@ -1,6 +1,9 @@
 #include "platform/system_facts.h"
 
+#include <fstream>
+#include <string>
 #include <system_error>
+#include <unistd.h>
 
 namespace rk::platform {
 
@@ -16,6 +19,28 @@ std::optional<std::uintmax_t> SystemFacts::freeDiskSpace(const std::filesystem::
     const std::filesystem::space_info space = std::filesystem::space(probe, error);
     if (error || space.free == static_cast<std::uintmax_t>(-1)) return std::nullopt;
     return space.free;
+}
+
+std::optional<std::uint64_t> SystemFacts::availablePhysicalMemory() const {
+    // "MemAvailable:   1234567 kB": what the kernel estimates it can give without swapping.
+    std::ifstream info("/proc/meminfo");
+    std::string name;
+    std::uint64_t kilobytes = 0;
+    std::string unit;
+    while (info >> name >> kilobytes >> unit) {
+        if (name == "MemAvailable:") return kilobytes * 1024;
+    }
+    return std::nullopt;
+}
+
+std::filesystem::path SystemFacts::executablePath() const {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : path;
+}
+
+bool SystemFacts::runsAsAdministrator() const {
+    return ::geteuid() == 0;
 }
 
 } // namespace rk::platform

@@ -3,6 +3,7 @@
 // command line one that writes to the terminal, tests one that records every request.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace rk::platform {
@@ -25,6 +26,8 @@ struct MessageRequest {
     std::string caption;
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
+    // Kept above every other window and brought to the front (a message over the browser).
+    bool topmost = false;
 };
 
 class Ui {
@@ -34,11 +37,25 @@ public:
     // Shows a modal message box and returns the operator's answer.
     virtual Answer messageBox(const MessageRequest& request) = 0;
 
-    // Shows the modal error notice window (caption "エラー", one OK button) with a CP932 text.
+    // Shows the modal error notice window (caption "エラー", one OK button) with a CP932 text,
+    // above every other window.
     virtual void errorNotice(const std::string& text) = 0;
 
     // Shows the hourglass (true) or the normal arrow (false).
     virtual void setWaitCursor(bool waiting) = 0;
+
+    // The top-level window of another program whose title is exactly this (CP932), so that a
+    // message can be owned by it; nullptr when the platform finds none (or cannot look).
+    virtual void* findWindow(const std::string& title) {
+        static_cast<void>(title);
+        return nullptr;
+    }
+
+    // Opens the desktop's web browser on an address. False when no browser could be started.
+    virtual bool openBrowser(const std::string& url) {
+        static_cast<void>(url);
+        return false;
+    }
 };
 
 // A Ui that answers every question with its default (OK, or Yes for Yes/No) and shows nothing.

@@ -59,6 +59,16 @@ public:
         cursorChanges_.push_back(waiting);
     }
 
+    bool openBrowser(const std::string& url) override {
+        std::lock_guard lock(mutex_);
+        browsers_.push_back(url);
+        return true;
+    }
+    std::vector<std::string> browsers() const {
+        std::lock_guard lock(mutex_);
+        return browsers_;
+    }
+
     // Message boxes with only an OK button need no queued answer: they are told, not asked.
     void allowPlainMessages() { allowPlain_ = true; }
 
@@ -107,6 +117,7 @@ private:
     std::vector<platform::MessageRequest> boxes_;
     std::vector<Notice> notices_;
     std::vector<bool> cursorChanges_;
+    std::vector<std::string> browsers_;
     std::vector<std::string> unexpected_;
     bool allowPlain_ = false;
 };

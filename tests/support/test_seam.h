@@ -23,8 +23,20 @@ public:
         return freeSpace_ ? freeSpace_(path) : platform::SystemFacts::freeDiskSpace(path);
     }
 
+    // The free physical memory the test says (the system's until it says one).
+    void setAvailableMemory(std::optional<std::uint64_t> bytes) { memory_ = bytes; }
+    std::optional<std::uint64_t> availablePhysicalMemory() const override {
+        return memory_ ? memory_ : platform::SystemFacts::availablePhysicalMemory();
+    }
+
+    // The program file whose folder holds the edit pages: the build's programs folder.
+    std::filesystem::path executablePath() const override { return executable_; }
+    void setExecutablePath(std::filesystem::path path) { executable_ = std::move(path); }
+
 private:
     FreeSpace freeSpace_;
+    std::optional<std::uint64_t> memory_;
+    std::filesystem::path executable_ = std::filesystem::path(RKDIAL_PROGRAM_DIR) / "rkdial";
 };
 
 class TestSeam {

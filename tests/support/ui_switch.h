@@ -22,6 +22,8 @@ public:
     }
     void errorNotice(const std::string& text) override { current().errorNotice(text); }
     void setWaitCursor(bool waiting) override { current().setWaitCursor(waiting); }
+    void* findWindow(const std::string& title) override { return current().findWindow(title); }
+    bool openBrowser(const std::string& url) override { return current().openBrowser(url); }
 
 private:
     platform::Ui& current() {

@@ -1,0 +1,171 @@
+// rkdial-cli serve: browser editing without the desktop. The phonebook files given are loaded as
+// the file window loads them, the embedded server serves the edit pages until SIGINT or SIGTERM,
+// and then what "戻る" does is done and the phonebooks are saved where asked.
+#include "cli/commands.h"
+#include "cli/file_steps.h"
+
+#include "image/data_image.h"
+#include "phonebook/edit_steps.h"
+#include "phonebook/phonebook.h"
+#include "phonebook/phonebook_file.h"
+#include "web/easy_http_server.h"
+#include "web/edit_session.h"
+
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <pthread.h>
+#include <string>
+
+namespace rk::cli {
+namespace {
+
+constexpr const char* kServeUsage =
+    "Usage: rkdial-cli serve [--port N] [--address ADDR] [--docroot DIR] [--memory 600|990] [--dup-check]\n"
+    "                        [--common FILE] [--my FILE] [--save-common FILE] [--save-my FILE] "
+    "[--no-pauses]\n"
+    "\n"
+    "Serves the edit pages of the phonebook to a web browser until SIGINT or SIGTERM, then saves the\n"
+    "phonebooks to --save-common / --save-my. Prints the address to open, http://ADDR:PORT/, as its one\n"
+    "line on standard output once it listens.\n"
+    "\n"
+    "  --port N         the port (default 80; when that is refused for lack of permission, one the\n"
+    "                   system chooses); 0 lets the system choose\n"
+    "  --address ADDR   the address to listen on (default 127.0.0.1, this machine only)\n"
+    "  --docroot DIR    the edit pages (default: the program's own)\n"
+    "  --memory N       memories of the common phonebook, 600 (default) or 990\n"
+    "  --dup-check      the same number may not be registered twice (duplicates are reported)\n"
+    "  --common FILE    a common-phonebook file to load first (the program's own text format)\n"
+    "  --my FILE        a my-phonebook file to load first\n"
+    "  --no-pauses      skip the fixed pauses of the server (for tests)\n";
+
+struct ServeOptions {
+    int port = 80;
+    std::string address = "127.0.0.1";
+    std::string documentRoot;
+    int memoryMode = 1;
+    bool dupCheck = false;
+    std::string commonFile;
+    std::string myFile;
+    std::string saveCommon;
+    std::string saveMy;
+    bool pauses = true;
+};
+
+std::optional<ServeOptions> parseOptions(Arguments arguments) {
+    ServeOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& name = arguments[i];
+        if (name == "--dup-check") {
+            options.dupCheck = true;
+            continue;
+        }
+        if (name == "--no-pauses") {
+            options.pauses = false;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) return std::nullopt;
+        const std::string& value = arguments[++i];
+        if (name == "--port") {
+            int port = -1;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), port);
+            if (error != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535)
+                return std::nullopt;
+            options.port = port;
+        } else if (name == "--address") {
+            options.address = value;
+        } else if (name == "--docroot") {
+            options.documentRoot = value;
+        } else if (name == "--memory") {
+            if (value != "600" && value != "990") return std::nullopt;
+            options.memoryMode = value == "600" ? 1 : 2;
+        } else if (name == "--common") {
+            options.commonFile = value;
+        } else if (name == "--my") {
+            options.myFile = value;
+        } else if (name == "--save-common") {
+            options.saveCommon = value;
+        } else if (name == "--save-my") {
+            options.saveMy = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+} // namespace
+
+int runServe(Context& context, Arguments arguments) {
+    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::fputs(kServeUsage, stdout);
+        return 0;
+    }
+    const std::optional<ServeOptions> options = parseOptions(arguments);
+    if (!options) {
+        std::fputs(kServeUsage, stderr);
+        return 1;
+    }
+    // The two signals end the serving; they are taken by sigwait below, so every thread started
+    // from here on must have them blocked.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+
+    Workspace& workspace = context.workspace;
+    if (!options->pauses) context.seam.clock.setPauseScale(0);
+    workspace.image().memoryMode = static_cast<std::uint8_t>(options->memoryMode);
+    workspace.flags().dupCheckEnabled = options->dupCheck ? 1 : 0;
+    if (!options->commonFile.empty() &&
+        !loadOperatorFile(context, options->commonFile, phonebook::kCommonPhonebookFile))
+        return 1;
+    if (!options->myFile.empty() && !loadOperatorFile(context, options->myFile, phonebook::kMyPhonebookFile))
+        return 1;
+    const phonebook::StepRunner locked = phonebook::blockingRunner(workspace);
+    locked([&] {
+        phonebook::commitBackup(workspace);
+        return 0;
+    });
+
+    web::EasyHttpServer server(workspace, context.seam);
+    server.SetOwnerWindow({nullptr, "serve"});
+    server.SetPort(static_cast<std::uint16_t>(options->port));
+    server.SetAddress(options->address);
+    server.SetDocumentRoot(options->documentRoot.empty()
+                               ? web::documentRootFor(context.seam.system.executablePath()).string()
+                               : options->documentRoot);
+    server.SetDefaultPage("17tansyuku.html");
+    if (server.Start() != 1) {
+        std::fputs("rkdial-cli serve: the server could not be started\n", stderr);
+        return 1;
+    }
+    std::printf("%s\n", web::serverAddress(server.listenAddress(), server.listeningPort()).c_str());
+    std::fflush(stdout);
+
+    int signal = 0;
+    while (sigwait(&endSignals, &signal) != 0) {
+    }
+
+    // As "戻る": no new request, the ones under way finish, then the phonebook step.
+    server.Stop();
+    while (!server.waitForWorkers(std::chrono::seconds(1))) {
+    }
+    locked([&] {
+        phonebook::settleBrowserEdits(workspace);
+        return 0;
+    });
+    bool saved = true;
+    if (!options->saveCommon.empty())
+        saved = saveOperatorFile(context, options->saveCommon, phonebook::kCommonPhonebookFile) && saved;
+    if (!options->saveMy.empty())
+        saved = saveOperatorFile(context, options->saveMy, phonebook::kMyPhonebookFile) && saved;
+    // A save that failed has said so; the edits it should have kept are not reported as kept.
+    return saved ? 0 : 1;
+}
+
+} // namespace rk::cli

@@ -1,0 +1,211 @@
+#include "web/easy_http_worker.h"
+
+#include "phonebook/phonebook.h"
+#include "platform/text.h"
+#include "web/data_script.h"
+#include "web/form_decoder.h"
+#include "web/http_answer.h"
+#include "web/page_title.h"
+#include "web/phonebook_access.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace rk::web {
+namespace {
+
+constexpr int kLineSize = 1024; // lines of at most 1,023 characters
+constexpr std::size_t kBlockSize = 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const {
+        if (file != nullptr) std::fclose(file);
+    }
+};
+
+} // namespace
+
+CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<link::TcpSocket> client)
+    : state_(std::move(state)), client_(std::move(client)) {}
+
+CEasyHttpWorker::~CEasyHttpWorker() {
+    if (client_) client_->Close();
+}
+
+void CEasyHttpWorker::Run() {
+    if (!state_ || !client_) return;
+    // The request arrives before the edit lock is taken: a browser's idle connection (opened ahead
+    // of the requests it may make) then holds up nobody, and a slow client at most itself.
+    if (!readRequest()) return;
+    const std::lock_guard lock(state_->workspace.editLock());
+    handleUnderLock();
+}
+
+bool CEasyHttpWorker::readRequest() {
+    platform::Clock& clock = state_->seam.clock;
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(clock.limitMilliseconds(state_->requestSeconds));
+    std::string line;
+    if (client_->ReadLineBefore(line, kLineSize, deadline) < 0) return false;
+    if (!parseRequestLine(line, request_)) return false; // no blank: closed without an answer
+    // Header lines until an empty line, a closed connection, an error or the end of the time.
+    while (client_->ReadLineBefore(line, kLineSize, deadline) > 0) parseHeaderLine(line, request_);
+
+    switch (planBody(request_, state_->config.maximumBody)) {
+    case BodyPlan::Refuse:
+        return false; // larger than the body buffer: closed without an answer
+    case BodyPlan::None:
+        return true;
+    case BodyPlan::Read:
+        break;
+    }
+    hasBody_ = true;
+    // The fixed wait before a body, then what arrives within the time: a shorter body is used with
+    // what came.
+    clock.pause(1000);
+    const auto bodyDeadline = std::chrono::steady_clock::now() +
+                              std::chrono::milliseconds(clock.limitMilliseconds(state_->requestSeconds));
+    if (client_->ReceiveBefore(body_, request_.contentLength, bodyDeadline) < 0) body_.clear();
+    // The body buffer is zero-filled and the form decoder reads it up to its first zero byte.
+    if (const auto zero = body_.find('\0'); zero != std::string::npos) body_.resize(zero);
+    return true;
+}
+
+void CEasyHttpWorker::handleUnderLock() {
+    state_->config.redirectAfterSubmission = 0;
+    if (hasBody_ && isFormSubmission(request_)) submitForm();
+    answer();
+}
+
+void CEasyHttpWorker::submitForm() {
+    Workspace& workspace = state_->workspace;
+    PhonebookFormTarget target(workspace);
+    ApplySubmittedForm(body_, target);
+    const bool commonPage = isCommonPhonebookPath(request_.path);
+    const int firstEntry = firstEntryOfBody(body_);
+    if (isSpeedDialPagePath(request_.path)) state_->editedFlag = 1;
+    const phonebook::DuplicateReport& report = workspace.duplicateReport();
+    if (report.count > 0)
+        showDuplicateMessage(duplicateMessage(report, commonPage ? phonebook::PageKind::System
+                                                                 : phonebook::PageKind::Telephone),
+                             firstEntry, commonPage);
+    state_->config.redirectAfterSubmission = 1;
+    workspace.flags().phonebookPresent = 1;
+}
+
+void CEasyHttpWorker::showDuplicateMessage(const std::string& text, int firstEntry, bool commonPage) {
+    platform::Ui& ui = state_->seam.ui;
+    const std::optional<std::string> version = state_->seam.system.browserVersion();
+    const std::string title = PageWindowTitle(firstEntry, commonPage,
+                                              version ? std::optional<std::string_view>(*version)
+                                                      : std::optional<std::string_view>());
+    if (void* window = ui.findWindow(title)) {
+        static const std::string caption = text::toCp932("エラー");
+        ui.messageBox(
+            {{window, "browser"}, text, caption, platform::Buttons::Ok, platform::Icon::Exclamation, true});
+        return;
+    }
+    ui.errorNotice(text);
+}
+
+bool CEasyHttpWorker::sendHeader(int status, int contentType, std::int64_t length) {
+    // Gathered into one send: the bytes are the same as line by line, but no line waits for the
+    // browser's acknowledgement of the one before.
+    const std::string header =
+        responseHeader(status, contentType, length, std::time(nullptr), state_->config.serverName);
+    return client_->Send(header.data(), static_cast<int>(header.size())) == static_cast<int>(header.size());
+}
+
+void CEasyHttpWorker::sendBlocks(const char* data, std::size_t size) {
+    std::size_t sent = 0;
+    int fullBlocks = 0;
+    while (sent < size) {
+        const std::size_t block = std::min(kBlockSize, size - sent);
+        if (client_->Send(data + sent, static_cast<int>(block)) != static_cast<int>(block)) return;
+        sent += block;
+        if (block < kBlockSize) return;
+        if (++fullBlocks % 10 == 0) state_->seam.clock.pause(100);
+    }
+}
+
+void CEasyHttpWorker::sendFile(const std::string& fileName) {
+    struct stat status {};
+    // Only a plain file is a page: a directory or a device is answered as missing.
+    if (::stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        static_cast<void>(sendHeader(404, kOctetStream, 0));
+        return;
+    }
+    if (!sendHeader(200, contentTypeOfFile(fileName), static_cast<std::int64_t>(status.st_size))) return;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+    if (!file) return; // the header is out; nothing more
+    char block[kBlockSize];
+    int fullBlocks = 0;
+    for (;;) {
+        const std::size_t count = std::fread(block, 1, sizeof block, file.get());
+        if (count > 0 && client_->Send(block, static_cast<int>(count)) != static_cast<int>(count)) break;
+        if (count < sizeof block) break;
+        if (++fullBlocks % 10 == 0) state_->seam.clock.pause(100);
+    }
+    if (std::fclose(file.release()) != 0) {
+        const int error = errno;
+        platform::showError(state_->seam.ui, state_->owner,
+                            text::toCp932("一時ファイルCloseERR。: ") + std::to_string(error));
+    }
+}
+
+std::optional<std::string> CEasyHttpWorker::dataScript() {
+    Workspace& workspace = state_->workspace;
+    // With the duplicate check on, the page just submitted becomes part of the working copy when
+    // its page asks for its data again; a page merely visited refreshes the backup copy.
+    if (workspace.flags().dupCheckEnabled == 1) {
+        if (state_->editedFlag != 0) {
+            phonebook::applyPageFromBackup(workspace, pageNumberOfQuery(request_.query),
+                                           isCommonPhonebookPath(request_.path)
+                                               ? phonebook::PageKind::System
+                                               : phonebook::PageKind::Telephone);
+            state_->editedFlag = 0;
+        } else {
+            phonebook::commitBackup(workspace);
+        }
+    }
+    PhonebookPageValues values(workspace);
+    std::optional<std::string_view> parameter;
+    if (!request_.query.empty()) parameter = request_.query;
+    std::string script = generateDataScript(pageKeyOfPath(request_.path), parameter, values);
+    if (script.empty()) return std::nullopt;
+    return script;
+}
+
+void CEasyHttpWorker::answer() {
+    const ServerConfig& config = state_->config;
+    if (request_.pathRefused) {
+        static_cast<void>(sendHeader(404, kOctetStream, 0));
+    } else if (isDataScriptPath(request_.path)) {
+        // Sent from memory as a file of its name would be: the document root may be read-only.
+        const std::optional<std::string> script = dataScript();
+        if (!script) {
+            static_cast<void>(sendHeader(404, kOctetStream, 0));
+        } else if (sendHeader(200, contentTypeOfFile(pageKeyOfPath(request_.path)),
+                              static_cast<std::int64_t>(script->size()))) {
+            sendBlocks(script->data(), script->size());
+        }
+    } else {
+        sendFile(fileForPath(config.documentRoot, request_.path, config.defaultPage));
+    }
+    if (config.redirectAfterSubmission != 0) sendRedirect();
+}
+
+void CEasyHttpWorker::sendRedirect() {
+    platform::Clock& clock = state_->seam.clock;
+    for (int i = 0; i < 20; ++i) clock.pause(100);
+    const std::string script = redirectScript(state_->config.documentRoot, request_.path);
+    static_cast<void>(client_->Send(script.data(), static_cast<int>(script.size())));
+    for (int i = 0; i < 20; ++i) clock.pause(10);
+}
+
+} // namespace rk::web
