@@ -39,7 +39,7 @@ struct ServerState {
 
     // How many workers may be alive at once; a connection beyond them is closed at once, so that
     // no flood of connections can exhaust the program.
-    int workerLimit = 16;
+    int workerLimit = 64;
     // How long a request may take to arrive, head and body each (scaled by the clock's limit scale).
     int requestSeconds = 10;
 
