@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static_cast<void>(rk::history::commonColumnOrder(before));
 
     // Each file as both books, so that every parser sees it.
+    static rk::Workspace scratch;
     const rk::history::PhonebookDiff diff =
-        rk::history::comparePhonebooks({before, before}, {after, after}, memoryCount);
+        rk::history::comparePhonebooks({before, before}, {after, after}, memoryCount, scratch);
     // Every memory of a book is counted once.
     const int common = memoryCount;
     const int mine = memoryCount == 990 ? 1000 : 2000;

@@ -112,10 +112,25 @@ bool sameEntry(const phonebook::EntryText& a, const phonebook::EntryText& b, boo
            fieldText(a.kanjiName) == fieldText(b.kanjiName) && (!withGroup || a.group == b.group);
 }
 
-// `scratch` is made on first use and kept for the next book.
-void compareBook(std::unique_ptr<Workspace>& scratch, Book book, const std::string& before,
-                 const std::string& after, int mode, BookSummary& summary,
-                 std::vector<MemoryDifference>& differences) {
+// Where the books are parsed: the caller's workspace, or one made on first use and kept for the
+// next book.
+struct Scratch {
+    Workspace* given = nullptr;
+    std::unique_ptr<Workspace> made;
+
+    Workspace& get(int mode) {
+        Workspace* workspace = given;
+        if (workspace == nullptr) {
+            if (!made) made = std::make_unique<Workspace>();
+            workspace = made.get();
+        }
+        phonebook::setMemoryMode(*workspace, mode);
+        return *workspace;
+    }
+};
+
+void compareBook(Scratch& scratch, Book book, const std::string& before, const std::string& after, int mode,
+                 BookSummary& summary, std::vector<MemoryDifference>& differences) {
     summary.compared = true;
     const int perTelephone = mode == 2 ? 10 : 20;
     const int memories = book == Book::Common ? (mode == 2 ? 990 : 600) : 100 * perTelephone;
@@ -124,12 +139,9 @@ void compareBook(std::unique_ptr<Workspace>& scratch, Book book, const std::stri
         summary.unchanged = memories;
         return;
     }
-    if (!scratch) {
-        scratch = std::make_unique<Workspace>();
-        phonebook::setMemoryMode(*scratch, mode);
-    }
-    const std::vector<phonebook::EntryText> old = loadBook(*scratch, book, before, mode);
-    const std::vector<phonebook::EntryText> now = loadBook(*scratch, book, after, mode);
+    Workspace& workspace = scratch.get(mode);
+    const std::vector<phonebook::EntryText> old = loadBook(workspace, book, before, mode);
+    const std::vector<phonebook::EntryText> now = loadBook(workspace, book, after, mode);
     const bool withGroup = book == Book::Common;
     for (std::size_t i = 0; i < old.size() && i < now.size(); ++i) {
         if (sameEntry(old[i], now[i], withGroup)) {
@@ -219,17 +231,32 @@ std::string summaryJson(const BookSummary& summary) {
 
 } // namespace
 
-PhonebookDiff comparePhonebooks(const PhonebookSide& before, const PhonebookSide& after, int memoryCount) {
+namespace {
+
+PhonebookDiff compare(const PhonebookSide& before, const PhonebookSide& after, int memoryCount,
+                      Scratch& scratch) {
     PhonebookDiff diff;
     diff.memoryCount = memoryCount == 990 ? 990 : 600;
     const int mode = memoryModeOf(diff.memoryCount);
-    std::unique_ptr<Workspace> scratch;
     if (before.common && after.common)
         compareBook(scratch, Book::Common, *before.common, *after.common, mode, diff.common,
                     diff.differences);
     if (before.my && after.my)
         compareBook(scratch, Book::My, *before.my, *after.my, mode, diff.my, diff.differences);
     return diff;
+}
+
+} // namespace
+
+PhonebookDiff comparePhonebooks(const PhonebookSide& before, const PhonebookSide& after, int memoryCount) {
+    Scratch scratch;
+    return compare(before, after, memoryCount, scratch);
+}
+
+PhonebookDiff comparePhonebooks(const PhonebookSide& before, const PhonebookSide& after, int memoryCount,
+                                Workspace& scratch) {
+    Scratch given{&scratch, nullptr};
+    return compare(before, after, memoryCount, given);
 }
 
 std::string formatDiffText(const PhonebookDiff& diff) {

@@ -4,6 +4,8 @@
 // file's column header); both are taken in the same memory count.
 #pragma once
 
+#include "phonebook/workspace.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +60,11 @@ struct PhonebookDiff {
 // Compares the books both sides have, in a memory count (600 or 990): the common phonebook's
 // memories 000..599 or 000..989, my phonebook's 980..999 or 990..999 of positions 101..200.
 PhonebookDiff comparePhonebooks(const PhonebookSide& before, const PhonebookSide& after, int memoryCount);
+
+// The same, parsing in a workspace of the caller's, whose phonebooks and memory count it overwrites:
+// for callers that compare many times (making a workspace costs about as much as parsing a book).
+PhonebookDiff comparePhonebooks(const PhonebookSide& before, const PhonebookSide& after, int memoryCount,
+                                Workspace& scratch);
 
 // The comparison as text, in UTF-8: one line per memory that differs, in order, then one summary
 // line per book compared. Values stand in double quotes; a '"', '\' or control byte in them is
