@@ -17,7 +17,8 @@ void printUsage(std::FILE* stream) {
                          "\n"
                          "Maintains the speed-dial phonebooks of the Rk/L main unit without windows.\n"
                          "Messages are the program's own, shown in UTF-8 on stderr. The exit status is 0\n"
-                         "on success and 1 on failure.\n"
+                         "on success and 1 on failure; diff and write --dry-run exit as diff(1) does: 0\n"
+                         "when equal, 1 when different, 2 on trouble.\n"
                          "\n"
                          "Commands:\n");
     for (const Command& command : commands()) {
@@ -52,10 +53,20 @@ constexpr std::array kCommands = {
             "read both phonebooks from the main unit into D (read --help; --port, --listen-port and "
             "--no-pauses are for simulators and tests only)",
             runRead},
-    Command{"write", "--host H --password P --dir D [...]",
-            "write both phonebooks to the main unit (write --help; --port, --listen-port and --no-pauses "
-            "are for simulators and tests only)",
+    Command{"write", "--host H --password P --dir D [--dry-run | --verify] [...]",
+            "write both phonebooks to the main unit; --dry-run shows what it would change against the "
+            "newest read and sends nothing, --verify reads back and shows every memory that differs "
+            "(write --help; --port, --listen-port and --no-pauses are for simulators and tests only)",
             runWrite},
+    Command{"history", "[--host H]", "list the snapshots every read and write leaves, newest first",
+            runHistory},
+    Command{"diff", "A B [--kind common|my] [--memory 600|990] [--json]",
+            "compare two snapshots or phonebook files memory by memory (A, B may be \"last\": the newest "
+            "read of --host)",
+            runDiff},
+    Command{"restore", "SNAPSHOT --host H --password P --dir D",
+            "write a snapshot's phonebook back after showing what it changes (--yes: without asking)",
+            runRestore},
     Command{"serve", "[--port N] [--address A] [--common F] [--my F] [...]",
             "serve the edit pages to a web browser until SIGINT or SIGTERM, then save (serve --help)",
             runServe},

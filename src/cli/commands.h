@@ -1,5 +1,5 @@
 // The subcommands of rkdial-cli. Each takes its own arguments (after the subcommand name) and
-// returns the process's exit status: 0 success, 1 failure.
+// returns the process's exit status: 0 success, 1 failure (the comparing ones as diff(1) does).
 #pragma once
 
 #include "cli/terminal_ui.h"
@@ -48,8 +48,18 @@ int runDataset(Context& context, Arguments arguments);
 // read: reads both phonebooks from the main unit, as the main window's read does.
 int runRead(Context& context, Arguments arguments);
 
-// write: writes both phonebooks to the main unit, as the main window's write does.
+// write: writes both phonebooks to the main unit, as the main window's write does; with
+// --dry-run only shows what it would change, with --verify reads back and compares.
 int runWrite(Context& context, Arguments arguments);
+
+// restore: writes a snapshot's phonebook back to the main unit after showing what it changes.
+int runRestore(Context& context, Arguments arguments);
+
+// history: lists the snapshots of completed reads and writes, newest first.
+int runHistory(Context& context, Arguments arguments);
+
+// diff: compares two phonebooks memory by memory; exits 0 equal, 1 different, 2 on trouble.
+int runDiff(Context& context, Arguments arguments);
 
 // serve: browser editing without the desktop, until SIGINT or SIGTERM.
 int runServe(Context& context, Arguments arguments);

@@ -1,9 +1,14 @@
-// rkdial-cli read and write: the main window's read and write procedures without windows. The
-// host and password come from options, the confirmation is answered yes, messages go to stderr,
-// and the communication progress is drawn as a bar on a terminal (plain lines otherwise).
+// rkdial-cli read, write and restore: the main window's read and write procedures without
+// windows. The host and password come from options, the confirmation is answered yes, messages go
+// to stderr, and the communication progress is drawn as a bar on a terminal (plain lines
+// otherwise). Beyond the main window: the write's dry run and its check by reading back, and the
+// restore of a snapshot, each showing its comparison on stdout.
 #include "cli/commands.h"
 #include "cli/file_steps.h"
+#include "cli/history_steps.h"
 
+#include "history/phonebook_text.h"
+#include "image/data_image.h"
 #include "link/device_session.h"
 #include "link/phonebook_procedures.h"
 #include "phonebook/phonebook_file.h"
@@ -17,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,21 +34,37 @@ namespace {
 
 constexpr const char* kReadHelp =
     "Usage: rkdial-cli read --host H --password P --dir D [--memory 600|990]\n"
-    "                       [--save-common FILE] [--save-my FILE]\n"
+    "                       [--save-common FILE] [--save-my FILE] [--history DIR]\n"
     "\n"
     "Reads both phonebooks from the main unit H (four-digit password P). D is the work directory:\n"
     "it receives sys-tan.txt, tel-tan.txt and data-set.txt. --save-common and --save-my save the\n"
     "phonebooks read as the program's own files afterwards. --memory is the count of common\n"
-    "memories the main unit is set to (default 600).\n";
+    "memories the main unit is set to (default 600). The read leaves a snapshot in the history\n"
+    "(rkdial-cli history --help says where).\n";
 
 constexpr const char* kWriteHelp =
     "Usage: rkdial-cli write --host H --password P --dir D [--memory 600|990]\n"
-    "                        [--common FILE] [--my FILE]\n"
+    "                        [--common FILE] [--my FILE] [--dry-run | --verify] [--history DIR]\n"
     "\n"
     "Writes both phonebooks to the main unit H (four-digit password P). --common and --my load\n"
     "save files first. D is the work directory: it receives sys-tan.txt, tel-tan.txt and the\n"
     "page files sys-tan000.txt, sys-tan500.txt, tel-tan101.txt ... tel-tan176.txt that are sent.\n"
-    "--memory is the count of common memories the main unit is set to (default 600).\n";
+    "--memory is the count of common memories the main unit is set to (default 600). The write\n"
+    "leaves a snapshot in the history (rkdial-cli history --help says where).\n"
+    "\n"
+    "--dry-run loads the files and shows what the write would change against the newest read of H\n"
+    "in the history, and sends nothing (--password and --dir may then be left out); it exits as\n"
+    "diff does: 0 no change, 1 changes, 2 trouble (no read of H, for one).\n"
+    "--verify reads both phonebooks back after the write (into D, as a read of its own), compares\n"
+    "every memory with what was sent, shows every difference and exits 1 on any.\n";
+
+constexpr const char* kRestoreHelp =
+    "Usage: rkdial-cli restore SNAPSHOT --host H --password P --dir D [--yes] [--history DIR]\n"
+    "\n"
+    "Writes the phonebook of a snapshot back to the main unit H: SNAPSHOT is a snapshot folder, or\n"
+    "its name in the history of H (rkdial-cli history --host H lists them). Shows first what it\n"
+    "changes against the newest read of H, then asks on the terminal before it sends; --yes\n"
+    "answers for scripts. The common memory count is the snapshot's. D is the work directory.\n";
 
 constexpr const char* kSimulatorHelp =
     "\n"
@@ -52,6 +74,8 @@ constexpr const char* kSimulatorHelp =
     "  --no-pauses      skip the fixed pauses of the exchange (a real main unit needs them)\n";
 
 const platform::Owner kOwner{nullptr, "CMainMenuDlg"};
+
+enum class Procedure { Read, Write, Restore };
 
 struct TransferOptions {
     std::string host;
@@ -63,7 +87,18 @@ struct TransferOptions {
     int port = link::DeviceSession::kDefaultPort;
     int listenPort = link::DeviceSession::kDefaultPort;
     bool pauses = true;
+    bool dryRun = false;
+    bool verify = false;
+    bool yes = false;
+    std::string snapshot; // restore
+    std::optional<std::string> history;
 };
+
+const char* helpOf(Procedure procedure) {
+    return procedure == Procedure::Read    ? kReadHelp
+           : procedure == Procedure::Write ? kWriteHelp
+                                           : kRestoreHelp;
+}
 
 std::optional<int> portNumber(const std::string& text) {
     int value = 0;
@@ -73,15 +108,28 @@ std::optional<int> portNumber(const std::string& text) {
     return value;
 }
 
-// nullopt on a malformed command line, after saying what is wrong.
-std::optional<TransferOptions> parseOptions(Arguments arguments, bool read) {
+// nullopt on a malformed command line.
+std::optional<TransferOptions> parseOptions(Arguments arguments, Procedure procedure) {
     TransferOptions options;
+    const bool read = procedure == Procedure::Read;
     const char* commonName = read ? "--save-common" : "--common";
     const char* myName = read ? "--save-my" : "--my";
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
         if (name == "--no-pauses") {
             options.pauses = false;
+            continue;
+        }
+        if (procedure == Procedure::Write && (name == "--dry-run" || name == "--verify")) {
+            (name == "--dry-run" ? options.dryRun : options.verify) = true;
+            continue;
+        }
+        if (procedure == Procedure::Restore && name == "--yes") {
+            options.yes = true;
+            continue;
+        }
+        if (procedure == Procedure::Restore && !name.starts_with("--") && options.snapshot.empty()) {
+            options.snapshot = name;
             continue;
         }
         if (i + 1 >= arguments.size()) return std::nullopt;
@@ -92,13 +140,15 @@ std::optional<TransferOptions> parseOptions(Arguments arguments, bool read) {
             options.password = value;
         } else if (name == "--dir") {
             options.directory = value;
-        } else if (name == "--memory") {
+        } else if (name == "--memory" && procedure != Procedure::Restore) {
             if (value != "600" && value != "990") return std::nullopt;
             options.memorySelection = value == "600" ? 1 : 2;
-        } else if (name == commonName) {
+        } else if (name == commonName && procedure != Procedure::Restore) {
             options.commonFile = value;
-        } else if (name == myName) {
+        } else if (name == myName && procedure != Procedure::Restore) {
             options.myFile = value;
+        } else if (name == "--history") {
+            options.history = value;
         } else if (name == "--port" || name == "--listen-port") {
             const std::optional<int> port = portNumber(value);
             if (!port) return std::nullopt;
@@ -107,6 +157,10 @@ std::optional<TransferOptions> parseOptions(Arguments arguments, bool read) {
             return std::nullopt;
         }
     }
+    if (options.dryRun && options.verify) return std::nullopt;
+    if (procedure == Procedure::Restore && options.snapshot.empty()) return std::nullopt;
+    // A dry run sends nothing: it needs the unit's name only.
+    if (options.dryRun) return options.host.empty() ? std::nullopt : std::optional(options);
     if (options.directory.empty()) return std::nullopt;
     return options;
 }
@@ -157,21 +211,28 @@ private:
     platform::ProgressRegistration registration_;
 };
 
-// What the host and password windows would let through; the host is then handed to the session.
-// The work directory takes the place of the directory the program starts in.
-bool prepareTransfer(Context& context, const TransferOptions& options,
-                     link::PhonebookProcedures& procedures) {
-    platform::Ui& ui = context.seam.ui;
+// The host as the host window would let it through, in CP932; nullopt after its message.
+std::optional<std::string> checkedHost(Context& context, const TransferOptions& options) {
     // The host window takes at most 64 characters (UTF-8 continuation bytes are not characters).
     const auto characters = std::count_if(options.host.begin(), options.host.end(), [](char byte) {
         return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
     });
     if (characters > static_cast<long>(link::kHostTextLimit)) {
         std::fprintf(stderr, "rkdial-cli: --host takes at most %zu characters\n", link::kHostTextLimit);
-        return false;
+        return std::nullopt;
     }
     const std::optional<std::string> host = text::tryToCp932(options.host);
-    if (!link::acceptHostText(ui, kOwner, host)) return false;
+    if (!link::acceptHostText(context.seam.ui, kOwner, host)) return std::nullopt;
+    return host;
+}
+
+// What the host and password windows would let through; the host is then handed to the session.
+// The work directory takes the place of the directory the program starts in.
+bool prepareTransfer(Context& context, const TransferOptions& options,
+                     link::PhonebookProcedures& procedures) {
+    platform::Ui& ui = context.seam.ui;
+    const std::optional<std::string> host = checkedHost(context, options);
+    if (!host) return false;
     const bool digitsOnly = options.password.find_first_not_of("0123456789") == std::string::npos;
     if (!digitsOnly || options.password.size() > link::kPasswordLength) {
         std::fprintf(stderr, "rkdial-cli: --password takes four digits\n");
@@ -194,13 +255,15 @@ bool prepareTransfer(Context& context, const TransferOptions& options,
     session.setListenPort(options.listenPort);
     // A main unit on this machine connects back over loopback: nothing else need reach the port.
     if (host->starts_with("127.") || *host == "localhost") session.setListenAddress("127.0.0.1");
+    procedures.setHistoryFolder(historyFolder(options.history));
     return true;
 }
 
-// Runs the transfer of a procedure under the progress bar; then the procedure's ending message.
-// The transfer's result decides the exit status.
-int transferWithProgress(Context& context, link::TransferDirection direction,
-                         const std::function<int()>& transfer) {
+// Runs the transfer of a procedure under the progress bar; then the procedure's ending message
+// and, when the history could not keep the transfer's snapshot, a line saying so. The transfer's
+// result decides the exit status.
+int transferWithProgress(Context& context, link::PhonebookProcedures& procedures,
+                         link::TransferDirection direction, const std::function<int()>& transfer) {
     int result = 0;
     {
         TerminalProgress bar(context.seam.progress, stderr, platform::communicationProgressTitle());
@@ -211,33 +274,119 @@ int transferWithProgress(Context& context, link::TransferDirection direction,
         context.terminal.setBeforeMessage({});
     }
     link::reportTransferEnd(context.seam.ui, kOwner, direction, result);
+    if (result == 0) reportSnapshot(procedures.lastSnapshot(), direction);
     return result == 0 ? 0 : 1;
 }
 
-int run(Context& context, Arguments arguments, bool read) {
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s%s", read ? kReadHelp : kWriteHelp, kSimulatorHelp);
-        return 0;
-    }
-    const std::optional<TransferOptions> options = parseOptions(arguments, read);
-    if (!options) {
-        std::fprintf(stderr, "%s%s", read ? kReadHelp : kWriteHelp, kSimulatorHelp);
+// The read procedure from its confirmation on.
+int readProcedure(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
+    if (!link::confirmTransfer(context.seam.ui, kOwner, link::TransferDirection::Read)) return 1;
+    procedures.applyMemorySelection(options.memorySelection);
+    return transferWithProgress(context, procedures, link::TransferDirection::Read,
+                                [&] { return procedures.runRead(options.password); });
+}
+
+// The write procedure from its confirmation on, the working copy loaded.
+int writeProcedure(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
+    if (!link::confirmTransfer(context.seam.ui, kOwner, link::TransferDirection::Write)) return 1;
+    procedures.applyMemorySelection(options.memorySelection);
+    procedures.prepareWrite(options.password);
+    return transferWithProgress(context, procedures, link::TransferDirection::Write,
+                                [&] { return procedures.runWrite(); });
+}
+
+// Loads the save files of a write into the working copy, in the memory count of the write.
+bool loadWriteFiles(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
+    // As the edit entry would before the file window: with nothing loaded yet, the count is
+    // switched without a question.
+    procedures.applyMemorySelection(options.memorySelection);
+    if (!options.commonFile.empty() &&
+        !loadOperatorFile(context, options.commonFile, phonebook::kCommonPhonebookFile))
+        return false;
+    if (!options.myFile.empty() && !loadOperatorFile(context, options.myFile, phonebook::kMyPhonebookFile))
+        return false;
+    return true;
+}
+
+int memoryCountOf(const TransferOptions& options) {
+    return options.memorySelection == 2 ? 990 : 600;
+}
+
+// The books a write of the working copy would send, as files of the PC's own column order.
+history::PhonebookSide workingCopySide(Context& context) {
+    Workspace& workspace = context.workspace;
+    const phonebook::FileHeaderLine::Line header = workspace.fileHeaderLine().formatNow();
+    return {phonebook::formatPhonebookFile(workspace, phonebook::kCommonPhonebookFile, header, 0),
+            phonebook::formatPhonebookFile(workspace, phonebook::kMyPhonebookFile, header, 0)};
+}
+
+// write --dry-run: the comparison of what the write would send with the newest read of the unit.
+int dryRun(Context& context, const TransferOptions& options) {
+    const std::optional<std::string> host = checkedHost(context, options);
+    if (!host) return kTrouble;
+    link::DeviceSession session(context.workspace, context.seam);
+    link::PhonebookProcedures procedures(context.workspace, session);
+    if (!loadWriteFiles(context, procedures, options)) return kTrouble;
+    const std::filesystem::path folder = historyFolder(options.history);
+    const std::optional<history::Snapshot> read = newestRead(folder, *host);
+    if (!read) return kTrouble;
+    const std::optional<history::PhonebookSide> before = snapshotSide(*read);
+    if (!before) return kTrouble;
+    std::fprintf(stderr, "rkdial-cli: dry run, nothing is sent; compared with the read of %s (%s)\n",
+                 read->info.time.c_str(), read->folder.c_str());
+    return printDiff(history::comparePhonebooks(*before, workingCopySide(context), memoryCountOf(options)),
+                     false);
+}
+
+// write --verify, once the write has completed: reads both books back and compares them with
+// what was sent (the work directory's sys-tan.txt and tel-tan.txt, which the read replaces).
+int verifyWrite(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
+    const std::filesystem::path directory = context.workspace.flags().startupDir;
+    const history::PhonebookSide sent{fileContent(directory / "sys-tan.txt"),
+                                      fileContent(directory / "tel-tan.txt")};
+    if (!sent.common || !sent.my) {
+        std::fprintf(stderr, "rkdial-cli: cannot read what was sent from %s\n", directory.c_str());
         return 1;
     }
+    std::fprintf(stderr, "rkdial-cli: reading the phonebooks back to check the write\n");
+    if (readProcedure(context, procedures, options) != 0) return 1;
+    const history::PhonebookSide received{fileContent(directory / "sys-tan.txt"),
+                                          fileContent(directory / "tel-tan.txt")};
+    if (!received.common || !received.my) {
+        std::fprintf(stderr, "rkdial-cli: cannot read what was read back from %s\n", directory.c_str());
+        return 1;
+    }
+    const history::PhonebookDiff diff = history::comparePhonebooks(sent, received, memoryCountOf(options));
+    if (printDiff(diff, false) == kSame) {
+        std::fprintf(stderr, "rkdial-cli: the main unit holds every memory as it was written\n");
+        return 0;
+    }
+    std::fprintf(stderr, "rkdial-cli: %zu memories differ from what was written\n", diff.differences.size());
+    return 1;
+}
+
+int runReadOrWrite(Context& context, Arguments arguments, Procedure procedure) {
+    const bool read = procedure == Procedure::Read;
+    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::printf("%s%s", helpOf(procedure), kSimulatorHelp);
+        return 0;
+    }
+    const std::optional<TransferOptions> options = parseOptions(arguments, procedure);
+    if (!options) {
+        std::fprintf(stderr, "%s%s", helpOf(procedure), kSimulatorHelp);
+        const bool dryRunAsked =
+            std::find(arguments.begin(), arguments.end(), "--dry-run") != arguments.end();
+        return dryRunAsked ? kTrouble : 1;
+    }
+    if (options->dryRun) return dryRun(context, *options);
     if (!options->pauses) context.seam.clock.setPauseScale(0);
 
     link::DeviceSession session(context.workspace, context.seam);
     link::PhonebookProcedures procedures(context.workspace, session);
     if (!prepareTransfer(context, *options, procedures)) return 1;
-    platform::Ui& ui = context.seam.ui;
 
     if (read) {
-        if (!link::confirmTransfer(ui, kOwner, link::TransferDirection::Read)) return 1;
-        procedures.applyMemorySelection(options->memorySelection);
-        const std::string password = options->password;
-        if (transferWithProgress(context, link::TransferDirection::Read,
-                                 [&] { return procedures.runRead(password); }) != 0)
-            return 1;
+        if (readProcedure(context, procedures, *options) != 0) return 1;
         if (!options->commonFile.empty() &&
             !saveOperatorFile(context, options->commonFile, phonebook::kCommonPhonebookFile))
             return 1;
@@ -247,29 +396,83 @@ int run(Context& context, Arguments arguments, bool read) {
         return 0;
     }
 
-    // As the edit entry would before the file window: with nothing loaded yet, the count is
-    // switched without a question.
-    procedures.applyMemorySelection(options->memorySelection);
-    if (!options->commonFile.empty() &&
-        !loadOperatorFile(context, options->commonFile, phonebook::kCommonPhonebookFile))
-        return 1;
-    if (!options->myFile.empty() && !loadOperatorFile(context, options->myFile, phonebook::kMyPhonebookFile))
-        return 1;
-    if (!link::confirmTransfer(ui, kOwner, link::TransferDirection::Write)) return 1;
-    procedures.applyMemorySelection(options->memorySelection);
-    procedures.prepareWrite(options->password);
-    return transferWithProgress(context, link::TransferDirection::Write,
-                                [&] { return procedures.runWrite(); });
+    if (!loadWriteFiles(context, procedures, *options)) return 1;
+    if (writeProcedure(context, procedures, *options) != 0) return 1;
+    return options->verify ? verifyWrite(context, procedures, *options) : 0;
+}
+
+// Asks on the terminal whether to send; false unless the answer is yes.
+bool operatorAgrees(const std::string& host) {
+    if (::isatty(STDIN_FILENO) != 1) {
+        std::fprintf(stderr,
+                     "rkdial-cli: restore asks before it sends; give --yes where no one can answer\n");
+        return false;
+    }
+    std::fprintf(stderr, "Write this phonebook to %s? [y/N] ", host.c_str());
+    std::fflush(stderr);
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
 
 } // namespace
 
 int runRead(Context& context, Arguments arguments) {
-    return run(context, arguments, true);
+    return runReadOrWrite(context, arguments, Procedure::Read);
 }
 
 int runWrite(Context& context, Arguments arguments) {
-    return run(context, arguments, false);
+    return runReadOrWrite(context, arguments, Procedure::Write);
+}
+
+int runRestore(Context& context, Arguments arguments) {
+    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::printf("%s%s", kRestoreHelp, kSimulatorHelp);
+        return 0;
+    }
+    std::optional<TransferOptions> options = parseOptions(arguments, Procedure::Restore);
+    if (!options) {
+        std::fprintf(stderr, "%s%s", kRestoreHelp, kSimulatorHelp);
+        return 1;
+    }
+    if (!options->pauses) context.seam.clock.setPauseScale(0);
+    link::DeviceSession session(context.workspace, context.seam);
+    link::PhonebookProcedures procedures(context.workspace, session);
+    if (!prepareTransfer(context, *options, procedures)) return 1;
+
+    const std::filesystem::path folder = historyFolder(options->history);
+    const std::string& host = session.host();
+    std::error_code error;
+    const std::optional<history::Snapshot> snapshot =
+        std::filesystem::is_directory(options->snapshot, error)
+            ? history::openSnapshot(options->snapshot)
+            : history::SnapshotStore(folder).find(host, options->snapshot);
+    if (!snapshot) {
+        std::fprintf(stderr, "rkdial-cli: %s is no snapshot (of %s in %s)\n", options->snapshot.c_str(),
+                     options->host.c_str(), folder.c_str());
+        return 1;
+    }
+    const std::optional<history::PhonebookSide> restored = snapshotSide(*snapshot);
+    if (!restored) return 1;
+
+    // The snapshot's phonebook in the count it was taken in, loaded as the file window loads it.
+    options->memorySelection = history::memoryModeOf(snapshot->info.memoryCount);
+    options->commonFile = snapshot->commonFile().string();
+    options->myFile = snapshot->myFile().string();
+    if (!loadWriteFiles(context, procedures, *options)) return 1;
+
+    if (const std::optional<history::Snapshot> read = newestRead(folder, host)) {
+        const std::optional<history::PhonebookSide> before = snapshotSide(*read);
+        if (!before) return 1;
+        std::fprintf(stderr, "rkdial-cli: what the restore changes against the read of %s (%s):\n",
+                     read->info.time.c_str(), read->folder.c_str());
+        printDiff(history::comparePhonebooks(*before, *restored, snapshot->info.memoryCount), false);
+    }
+    if (!options->yes && !operatorAgrees(options->host)) {
+        std::fprintf(stderr, "rkdial-cli: nothing was sent\n");
+        return 1;
+    }
+    return writeProcedure(context, procedures, *options);
 }
 
 } // namespace rk::cli

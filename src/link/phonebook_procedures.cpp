@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <system_error>
 
@@ -29,6 +32,11 @@ std::tm localNow() {
 
 bool isJoinBlank(char byte) {
     return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // Closes a stdio file on every path out.
@@ -170,6 +178,7 @@ int PhonebookProcedures::runRead(const std::string& password) {
     settings.phoneFileName = "tel-tan.txt";
     static_cast<void>(phonebook::readPhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile));
     workspace_.flags().phonebookPresent = 1;
+    keepSnapshot(history::Direction::Read);
     return 0;
 }
 
@@ -199,7 +208,32 @@ void PhonebookProcedures::prepareWrite(const std::string& password) {
 }
 
 int PhonebookProcedures::runWrite() {
-    return session_.WritePhonebook(0);
+    const int result = session_.WritePhonebook(0);
+    if (result == 0) keepSnapshot(history::Direction::Write);
+    return result;
+}
+
+void PhonebookProcedures::keepSnapshot(history::Direction direction) {
+    lastSnapshot_ = SnapshotOutcome{};
+    lastSnapshot_.attempted = true;
+    // Whatever goes wrong here stays here: the transfer has completed.
+    try {
+        // The files of the work directory are what was read, or what the pages just sent were made from.
+        const std::string directory = workDirectory();
+        history::TransferRecord record;
+        record.host = session_.host();
+        record.direction = direction;
+        record.memoryMode = workspace_.image().memoryMode;
+        record.firmwareVersion = session_.firmwareVersion();
+        record.commonFile = fileBytes(directory + "sys-tan.txt");
+        record.myFile = fileBytes(directory + "tel-tan.txt");
+        const history::SnapshotStore store(historyFolder_);
+        lastSnapshot_.kept =
+            store.keep(record, lastSnapshot_.snapshot, lastSnapshot_.problem) == history::kSnapshotKept;
+    } catch (const std::exception& error) {
+        lastSnapshot_.kept = false;
+        lastSnapshot_.problem = error.what();
+    }
 }
 
 } // namespace rk::link

@@ -22,11 +22,10 @@ void updateNumberIndex(image::DataImage& image, int memory, std::string_view nor
     const auto value = static_cast<std::uint16_t>(memory + 1);
 
     // Take the memory out first: the slots in front of it close the gap from the start.
-    for (std::ptrdiff_t slot = 0; slot <= count; ++slot) {
-        if (slots[static_cast<std::size_t>(slot)] != value) continue;
-        std::copy_backward(slots.begin(), slots.begin() + slot, slots.begin() + slot + 1);
+    const auto end = slots.begin() + count + 1;
+    if (const auto found = std::find(slots.begin(), end, value); found != end) {
+        std::copy_backward(slots.begin(), found, found + 1);
         slots[0] = 0;
-        break;
     }
 
     // Free slots sort before every number; equal counts as smaller.

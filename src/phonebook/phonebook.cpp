@@ -370,4 +370,12 @@ image::FreeEntryStats countFreeEntries(Workspace& workspace, int position) {
     return image.freeEntries = stats;
 }
 
+int memoryMode(const Workspace& workspace) {
+    return workspace.image().memoryMode;
+}
+
+void setMemoryMode(Workspace& workspace, int mode) {
+    workspace.image().memoryMode = static_cast<std::uint8_t>(mode);
+}
+
 } // namespace rk::phonebook

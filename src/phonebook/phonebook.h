@@ -55,6 +55,11 @@ void restoreFromBackup(Workspace& workspace); // working := backup
 // again with the checked store. Page 0 stands for everything and only restores.
 void applyPageFromBackup(Workspace& workspace, int page, PageKind kind);
 
+// MemoryMode, the memory-count byte of the image (1 = 600 common memories, 2 = 990), for code
+// above the phonebook that works on a workspace of its own. Setting it clears nothing.
+int memoryMode(const Workspace& workspace);
+void setMemoryMode(Workspace& workspace, int mode);
+
 // Free memories of the common phonebook (position 0) or of one telephone. For a telephone the
 // first free memory is reported by its last two digits (80..99 or 90..99). Also kept in the
 // image for the page generator.

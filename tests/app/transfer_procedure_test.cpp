@@ -157,6 +157,7 @@ class TransferProcedureTest : public QObject {
 
 private:
     std::unique_ptr<testing::TempDir> work_;
+    std::unique_ptr<testing::TempDir> history_;
     std::unique_ptr<app::CMainMenuDlg> window_;
     std::unique_ptr<MainUnitSimulator> unit_;
 
@@ -206,6 +207,10 @@ private slots:
         harness().application.clock().setPauseScale(0);
         work_ = std::make_unique<testing::TempDir>();
         flags().startupDir = work_->str();
+        // The main window takes the history folder when it opens: the test's own, outside the
+        // work directory.
+        history_ = std::make_unique<testing::TempDir>();
+        ::setenv("RKDIAL_HISTORY", (history_->path() / "history").c_str(), 1);
         window_ = std::make_unique<app::CMainMenuDlg>(harness().application);
         window_->show();
         session().setListenAddress("127.0.0.1");
@@ -218,6 +223,17 @@ private slots:
         unit_.reset();
         window_.reset();
         work_.reset();
+        history_.reset();
+    }
+
+    // The snapshot folders the history holds for the test's main unit.
+    std::vector<std::string> snapshots() const {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(history_->path() / "history" / "127.0.0.1", error))
+            names.push_back(entry.path().filename().string());
+        return names;
     }
 
     void readThroughTheWindows() {
@@ -245,6 +261,9 @@ private slots:
         QCOMPARE(joined.substr(190), std::string("\n\0*1001#\n", 9));
         QVERIFY(work_->read("sys-tan.txt").size() > 192);
         QVERIFY(work_->read("tel-tan.txt").size() > 192);
+        // The silent history: one snapshot of the read, nothing said about it.
+        QCOMPARE(snapshots().size(), std::size_t{1});
+        QVERIFY(snapshots()[0].ends_with("-read"));
 
         const auto boxes = recorder.boxes();
         QCOMPARE(boxes.size(), std::size_t{2});
@@ -270,6 +289,9 @@ private slots:
         ObservingUi recorder(uiSwitch());
         recorder.allowPlainMessages();
         startUnit();
+        // A history that cannot be written: the write and its messages stay as they are.
+        history_->write("file", "where the history cannot be");
+        window().procedures().setHistoryFolder(history_->path() / "file" / "history");
         auto common =
             phonebook::EntryText::make("0120123456", text::toCp932("ｻﾎﾟｰﾄ"), text::toCp932("窓口"), '3');
         auto mine = phonebook::EntryText::make("0311112222", text::toCp932("ｼﾞﾀｸ"), text::toCp932("自宅"));
@@ -301,6 +323,8 @@ private slots:
                   platform::Buttons::Ok, platform::Icon::Information);
         // Both files were written under the file window, before the communication window opened.
         QCOMPARE(recorder.windows(), std::string("F F "));
+        QVERIFY(window().procedures().lastSnapshot().attempted);
+        QVERIFY(!window().procedures().lastSnapshot().kept);
     }
 
     void cancelAtAnyStepChangesNothing() {

@@ -1,10 +1,13 @@
 #include "cli/terminal_ui.h"
 #include "platform/text.h"
 #include "support/process.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <map>
 #include <string>
 
 using rk::testing::runCommand;
@@ -35,6 +38,102 @@ TEST(CommandLine, UnknownCommandOrNoneFails) {
     auto none = runCommand(kCli + " 2>&1 >/dev/null");
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.output.find("Usage:"), std::string::npos);
+}
+
+// Two snapshots written by hand: in each book memories added, cleared and changed, some of them in
+// memories that only one of the two memory counts has (common 650: 990 only; my 980..989: 600
+// only). B's common phonebook is in the main unit's column order, kanji name first.
+TEST(CommandLine, DiffShowsEveryMemoryThatDiffersAndExitsAsDiffDoes) {
+    using rk::text::toCp932;
+    rk::testing::TempDir work;
+    std::filesystem::create_directories(work / "A");
+    std::filesystem::create_directories(work / "B");
+    const std::string about = "direction: read\nmemories: 600\n";
+    work.write("A/snapshot.txt", about);
+    work.write("B/snapshot.txt", about);
+    work.write("A/sys-tan.txt", toCp932("短縮番号,電話番号,カナ名称,漢字名称,グループ番号\r\n"
+                                        "000,0312345678,ﾔﾏﾀﾞ,山田,01\r\n"
+                                        "001,0451112222,ﾖｺﾊﾏ,横浜,02\r\n"
+                                        "002,117,ｼﾞﾎｳ,時報,01\r\n"
+                                        "650,0120000000,ｻﾎﾟｰﾄ,窓口,03\r\n"));
+    work.write("B/sys-tan.txt", toCp932("短縮番号,電話番号,漢字名称,カナ名称,グループ番号\r\n"
+                                        "000,0312345678,山田,ﾔﾏﾀﾞ,01\r\n"
+                                        "001,0451112299,横浜,ﾖｺﾊﾏ,05\r\n"
+                                        "003,0669990000,大阪,ｵｵｻｶ,01\r\n"
+                                        "650,0120000000,窓口,ｻﾎﾟｰﾄﾞ,03\r\n"));
+    // My phonebook files hold 20 lines per position from 101 on; positions 101 and 102 here.
+    const auto myFile = [&](const std::map<std::string, std::string>& filled) {
+        std::string file = "収容位置,短縮番号,電話番号,漢字名称,カナ名称\r\n";
+        for (int position = 101; position <= 102; ++position) {
+            for (int memory = 980; memory <= 999; ++memory) {
+                const std::string key = std::to_string(position) + "," + std::to_string(memory);
+                const auto entry = filled.find(key);
+                file += key + "," + (entry == filled.end() ? ",," : entry->second) + "\r\n";
+            }
+        }
+        return toCp932(file);
+    };
+    work.write("A/tel-tan.txt", myFile({{"101,980", "09011112222,本社,ﾎﾝｼｬ"},
+                                        {"101,995", "0311112222,自宅,ｼﾞﾀｸ"},
+                                        {"102,990", "0355556666,支店,ｼﾃﾝ"}}));
+    work.write("B/tel-tan.txt", myFile({{"101,980", "09011112222,本社,ﾎﾝｼｬ"},
+                                        {"101,985", "0399999999,別館,ﾍﾞｯｶﾝ"},
+                                        {"101,995", "0311112222,実家,ｼﾞｯｶ"},
+                                        {"102,999", "0300000000,倉庫,ｿｳｺ"}}));
+    const std::string common =
+        "common 001 changed: number \"0451112222\" -> \"0451112299\", group 2 -> 5\n"
+        "common 002 cleared: number \"117\", kanji name \"時報\", kana name \"ｼﾞﾎｳ\", group 1\n"
+        "common 003 added: number \"0669990000\", kanji name \"大阪\", kana name \"ｵｵｻｶ\", group 1\n";
+    const std::string common990 = common + "common 650 changed: kana name \"ｻﾎﾟｰﾄ\" -> \"ｻﾎﾟｰﾄﾞ\"\n";
+    const std::string my =
+        "my 101_995 changed: kanji name \"自宅\" -> \"実家\", kana name \"ｼﾞﾀｸ\" -> \"ｼﾞｯｶ\"\n"
+        "my 102_990 cleared: number \"0355556666\", kanji name \"支店\", kana name \"ｼﾃﾝ\"\n"
+        "my 102_999 added: number \"0300000000\", kanji name \"倉庫\", kana name \"ｿｳｺ\"\n";
+    const std::string my600 =
+        "my 101_985 added: number \"0399999999\", kanji name \"別館\", kana name \"ﾍﾞｯｶﾝ\"\n" + my;
+    const std::string a = (work / "A").string();
+    const std::string b = (work / "B").string();
+    const struct {
+        std::string arguments;
+        int status;
+        std::string output;
+    } cases[] = {
+        {a + " " + b, 1,
+         common + my600 + "common: 1 added, 1 cleared, 1 changed, 597 unchanged\n" +
+             "my: 2 added, 1 cleared, 1 changed, 1996 unchanged\n"},
+        {a + " " + b + " --memory 990", 1,
+         common990 + my + "common: 1 added, 1 cleared, 2 changed, 986 unchanged\n" +
+             "my: 1 added, 1 cleared, 1 changed, 997 unchanged\n"},
+        {a + "/sys-tan.txt " + b + "/sys-tan.txt --memory 990", 1,
+         common990 + "common: 1 added, 1 cleared, 2 changed, 986 unchanged\n"},
+        {a + " " + b + " --kind common --json", 1,
+         "{\"memories\":600,\"equal\":false,\"differences\":["
+         "{\"book\":\"common\",\"memory\":1,\"change\":\"changed\",\"fields\":["
+         "{\"field\":\"number\",\"old\":\"0451112222\",\"new\":\"0451112299\"},"
+         "{\"field\":\"group\",\"old\":\"2\",\"new\":\"5\"}]},"
+         "{\"book\":\"common\",\"memory\":2,\"change\":\"cleared\",\"fields\":["
+         "{\"field\":\"number\",\"old\":\"117\",\"new\":\"\"},"
+         "{\"field\":\"kanji name\",\"old\":\"時報\",\"new\":\"\"},"
+         "{\"field\":\"kana name\",\"old\":\"ｼﾞﾎｳ\",\"new\":\"\"},"
+         "{\"field\":\"group\",\"old\":\"1\",\"new\":\"1\"}]},"
+         "{\"book\":\"common\",\"memory\":3,\"change\":\"added\",\"fields\":["
+         "{\"field\":\"number\",\"old\":\"\",\"new\":\"0669990000\"},"
+         "{\"field\":\"kanji name\",\"old\":\"\",\"new\":\"大阪\"},"
+         "{\"field\":\"kana name\",\"old\":\"\",\"new\":\"ｵｵｻｶ\"},"
+         "{\"field\":\"group\",\"old\":\"1\",\"new\":\"1\"}]}],"
+         "\"summary\":{\"common\":{\"added\":1,\"cleared\":1,\"changed\":1,\"unchanged\":597}}}\n"},
+        {a + " " + a, 0,
+         "common: 0 added, 0 cleared, 0 changed, 600 unchanged\nmy: 0 added, 0 cleared, 0 changed, 2000 "
+         "unchanged\n"},
+        {a + "/sys-tan.txt " + b + "/tel-tan.txt", 2, ""},
+        {a + " " + (work / "missing").string(), 2, ""},
+        {a + " last", 2, ""},
+    };
+    for (const auto& [arguments, status, output] : cases) {
+        const auto result = runCommand(kCli + " diff " + arguments + " 2>/dev/null");
+        EXPECT_EQ(result.status, status) << arguments;
+        EXPECT_EQ(result.output, output) << arguments;
+    }
 }
 
 TEST(TerminalUi, MessagesAppearInUtf8WithoutTheirFramingLineFeeds) {

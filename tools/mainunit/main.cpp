@@ -1,14 +1,17 @@
 // rkdial-mainunit: the test main unit as a program a person can run, so that rkdial can be seen
 // reading and writing a phonebook without an exchange. It serves one transfer after another on
-// loopback until it is stopped; files a write delivers are kept in the store directory.
+// loopback until it is stopped. Like a real unit it keeps what a write delivers: the pages go into
+// the store directory, and every later read, in this run or the next, answers with them.
 #include "mainunit/main_unit_simulator.h"
+#include "mainunit/unit_store.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -20,13 +23,18 @@ void usage() {
                  "Usage: rkdial-mainunit [--port N] [--pc-port N] [--address A] [--pc-address A]\n"
                  "                       [--password PPPP] [--fw VERSION]\n"
                  "                       [--model TEXT] [--memory 600|990] [--store DIR] [--once]\n"
+                 "                       [--test-change-memory NNN]\n"
                  "\n"
                  "A stand-in main unit for trying rkdial without an exchange. It answers the log-in on\n"
-                 "--address (default 127.0.0.1) port --port (default 9100), connects back to the PC at\n"
-                 "--pc-address (default 127.0.0.1) port --pc-port (default 9000), hands out a sample\n"
-                 "phonebook on a read, and stores the pages of a write in --store (default\n"
-                 "./mainunit-store). --fw 1.00 uses the older separators; --memory is the unit's\n"
-                 "common phonebook size (default 600).\n");
+                 "--address (default 127.0.0.1) port --port (default 9100; 0 takes a free port, which\n"
+                 "it names), connects back to the PC at --pc-address (default 127.0.0.1) port --pc-port\n"
+                 "(default 9000), and keeps the pages of every complete write in --store (default\n"
+                 "./mainunit-store): a read answers with what was last written there, or with a sample\n"
+                 "phonebook while the store is empty. --fw 1.00 uses the older separators; --memory is\n"
+                 "the size of the sample's common phonebook (default 600). It ends within a moment of\n"
+                 "SIGTERM or SIGINT, after --once with the first transfer.\n"
+                 "--test-change-memory NNN is for testing the check of a write: every read then\n"
+                 "answers with common memory NNN of the stored write changed (its last digit).\n");
 }
 
 // A complete book, as a real unit sends it: every memory of the common phonebook and all 2,000
@@ -54,6 +62,7 @@ int main(int argc, char** argv) {
     std::string store = "mainunit-store";
     bool once = false;
     int memories = 600;
+    int changedMemory = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const auto value = [&]() -> std::string {
@@ -83,37 +92,51 @@ int main(int argc, char** argv) {
             memories = std::atoi(value().c_str()) == 990 ? 990 : 600;
         else if (argument == "--once")
             once = true;
+        else if (argument == "--test-change-memory")
+            changedMemory = std::atoi(value().c_str());
         else {
             usage();
             return argument == "--help" ? 0 : 1;
         }
     }
     const bool separators = options.firmwareVersion == "1.00";
-    options.systan = rk::mainunit::systanText(sampleBook(memories), separators);
-    options.teltan = rk::mainunit::teltanText(sampleBook(memories), separators);
+    // The phonebook a read answers with: the last complete write, else the sample.
+    const auto answerWith = [&](std::string& systan, std::string& teltan) {
+        std::optional<std::vector<rk::mainunit::UnitRecord>> book =
+            rk::mainunit::loadStore(store, separators);
+        if (book && changedMemory >= 0) rk::mainunit::changeMemory(*book, changedMemory);
+        if (!book) book = sampleBook(memories);
+        systan = rk::mainunit::systanText(*book, separators);
+        teltan = rk::mainunit::teltanText(*book, separators);
+    };
+    answerWith(options.systan, options.teltan);
+    options.serveRepeatedly = !once;
+    options.afterTransfer = [&](const rk::mainunit::TransferOutcome& outcome, std::string& systan,
+                                std::string& teltan) {
+        for (const auto& line : outcome.log) std::fprintf(stderr, "rkdial-mainunit: %s\n", line.c_str());
+        // Only a complete write replaces the phonebook, as on the exchange.
+        if (outcome.uploadComplete) {
+            if (rk::mainunit::saveStore(store, outcome.uploads))
+                std::fprintf(stderr, "rkdial-mainunit: stored %zu files in %s\n", outcome.uploads.size(),
+                             store.c_str());
+            else
+                std::fprintf(stderr, "rkdial-mainunit: cannot store the write in %s\n", store.c_str());
+        }
+        answerWith(systan, teltan);
+    };
     std::signal(SIGINT, [](int) { stopRequested = 1; });
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
 
+    rk::mainunit::MainUnitSimulator unit(options);
+    if (!unit.start()) {
+        std::fprintf(stderr, "rkdial-mainunit: cannot listen on port %d\n", options.port);
+        return 1;
+    }
     std::fprintf(stderr, "rkdial-mainunit: model %s, firmware %s, password %s, listening on %s:%d\n",
                  options.deviceType.c_str(), options.firmwareVersion.c_str(), options.password.c_str(),
-                 options.listenAddress.c_str(), options.port);
-    while (stopRequested == 0) {
-        rk::mainunit::MainUnitSimulator unit(options);
-        if (!unit.start()) {
-            std::fprintf(stderr, "rkdial-mainunit: cannot listen on port %d\n", options.port);
-            return 1;
-        }
-        // One transfer at a time; a transfer that never started just waits for the next try.
-        unit.finish(3600);
-        for (const auto& line : unit.log()) std::fprintf(stderr, "rkdial-mainunit: %s\n", line.c_str());
-        const auto uploads = unit.uploads();
-        if (!uploads.empty()) {
-            std::filesystem::create_directories(store);
-            for (const auto& [name, body] : uploads)
-                std::ofstream(std::filesystem::path(store) / name, std::ios::binary) << body;
-            std::fprintf(stderr, "rkdial-mainunit: stored %zu files in %s\n", uploads.size(), store.c_str());
-        }
-        if (once) break;
-    }
+                 options.listenAddress.c_str(), unit.port());
+    while (stopRequested == 0 && !unit.completed())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    unit.finish(0);
     return 0;
 }

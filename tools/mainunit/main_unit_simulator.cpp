@@ -1,5 +1,6 @@
 #include "mainunit/main_unit_simulator.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -15,11 +16,25 @@ namespace rk::mainunit {
 namespace {
 
 constexpr int kWaitMs = 15000;
+// Waits are cut into slices this long, so that a stop is seen promptly.
+constexpr int kSliceMs = 100;
+
+// Waits until a socket is readable: true when it is, false when the time is up, the wait failed
+// or a stop was asked for.
+bool waitReadable(int fd, int milliseconds, const std::atomic<bool>& stop) {
+    for (int waited = 0; waited < milliseconds && !stop; waited += kSliceMs) {
+        pollfd entry{fd, POLLIN, 0};
+        const int ready = ::poll(&entry, 1, std::min(kSliceMs, milliseconds - waited));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+    return false;
+}
 
 // Raw socket helpers of the simulator: it shares no code with the PC side it tests.
 class Connection {
 public:
-    explicit Connection(int fd = -1) : fd_(fd) {}
+    explicit Connection(const std::atomic<bool>& stop, int fd = -1) : stop_(stop), fd_(fd) {}
     ~Connection() { close(); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -53,8 +68,7 @@ public:
     }
 
     bool readByte(char& byte) {
-        pollfd entry{fd_, POLLIN, 0};
-        if (::poll(&entry, 1, kWaitMs) <= 0) return false;
+        if (!waitReadable(fd_, kWaitMs, stop_)) return false;
         return ::recv(fd_, &byte, 1, 0) == 1;
     }
 
@@ -97,6 +111,7 @@ public:
     }
 
 private:
+    const std::atomic<bool>& stop_;
     int fd_;
 };
 
@@ -279,10 +294,35 @@ void MainUnitSimulator::run() {
         ~Done() { flag = true; }
     } done{completed_};
     if (!enterNamespace(options_.networkNamespace)) return note("cannot enter the network namespace");
+    do {
+        serveTransfer();
+        if (stopping_) break;
+        if (options_.afterTransfer) {
+            TransferOutcome outcome;
+            {
+                std::lock_guard lock(mutex_);
+                outcome = {log_, uploads_, uploadComplete_};
+            }
+            options_.afterTransfer(outcome, options_.systan, options_.teltan);
+        }
+        if (options_.serveRepeatedly) {
+            std::lock_guard lock(mutex_);
+            fileList_.clear();
+            uploads_.clear();
+            statuses_.clear();
+            log_.clear();
+            uploadComplete_ = false;
+        }
+    } while (options_.serveRepeatedly && !stopping_);
+}
 
-    pollfd entry{listener_, POLLIN, 0};
-    if (::poll(&entry, 1, kWaitMs) <= 0 || stopping_) return note("no connection from the PC");
-    Connection pc(::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC));
+void MainUnitSimulator::serveTransfer() {
+    // Serving one transfer after another, the unit waits for the PC for as long as it runs.
+    for (;;) {
+        if (waitReadable(listener_, kWaitMs, stopping_)) break;
+        if (stopping_ || !options_.serveRepeatedly) return note("no connection from the PC");
+    }
+    Connection pc(stopping_, ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC));
     std::string first;
     std::map<std::string, std::string> headers;
     if (!pc.readHead(first, headers)) return note("no connection.xml request");
@@ -303,7 +343,7 @@ void MainUnitSimulator::run() {
     if (options_.noConnectBack) return note("stays away");
 
     // The PC now listens; connect back and fetch the file list.
-    Connection back;
+    Connection back(stopping_);
     for (int attempt = 0; attempt < 50 && !back.open() && !stopping_; ++attempt) {
         const int pcPort = options_.pcPortSource ? options_.pcPortSource() : options_.pcPort;
         if (!back.connectTo(options_.pcAddress, pcPort))
@@ -372,6 +412,10 @@ void MainUnitSimulator::run() {
             std::lock_guard lock(mutex_);
             uploads_.emplace_back(name, body);
             ++fetched;
+        }
+        {
+            std::lock_guard lock(mutex_);
+            uploadComplete_ = true;
         }
         return note("upload complete");
     }

@@ -1,7 +1,8 @@
 // A main unit of our own for tests and demonstrations: it answers connection.xml, connects back
 // to the PC, fetches file_list.xml with the 401-then-Basic exchange, answers the PC's requests
 // of a read with phonebook XML and fetches every file of a write. Every failure the PC must
-// handle has a switch. Loopback only.
+// handle has a switch. Loopback only. It serves one transfer, or one after another on the same
+// listening socket until it is stopped; every wait ends within a tenth of a second of a stop.
 #pragma once
 
 #include <atomic>
@@ -28,6 +29,13 @@ struct UnitRecord {
 // feeds for 1.00, "," and ",\n\n" otherwise).
 std::string systanText(const std::vector<UnitRecord>& records, bool separatorConvention);
 std::string teltanText(const std::vector<UnitRecord>& records, bool separatorConvention);
+
+// What one transfer came to.
+struct TransferOutcome {
+    std::vector<std::string> log;
+    std::vector<std::pair<std::string, std::string>> uploads; // name, body
+    bool uploadComplete = false;                              // a write fetched every listed file
+};
 
 class MainUnitSimulator {
 public:
@@ -64,6 +72,11 @@ public:
         // A network namespace (a path such as /var/run/netns/NAME) in which the unit listens and
         // from which it connects back; empty: the namespace of the test.
         std::string networkNamespace;
+        // Serve one transfer after another until finish() instead of one only.
+        bool serveRepeatedly = false;
+        // Called on the unit's thread after every transfer, with what it came to and the element
+        // texts that the next read answers with, which it may change.
+        std::function<void(const TransferOutcome&, std::string& systan, std::string& teltan)> afterTransfer;
     };
 
     explicit MainUnitSimulator(Options options);
@@ -71,9 +84,10 @@ public:
     MainUnitSimulator(const MainUnitSimulator&) = delete;
     MainUnitSimulator& operator=(const MainUnitSimulator&) = delete;
 
-    // Binds and starts serving one transfer in the background. False when it cannot listen.
+    // Binds and starts serving in the background. False when it cannot listen.
     bool start();
-    // Waits until the transfer has ended (or the time is up) and stops.
+    // Waits until the transfer has ended (or the time is up) and stops, breaking off whatever is
+    // still going on.
     void finish(int seconds = 30);
     int port() const { return port_; }
 
@@ -86,6 +100,7 @@ public:
 
 private:
     void run();
+    void serveTransfer();
     void note(const std::string& line);
 
     Options options_;
@@ -99,6 +114,7 @@ private:
     std::vector<std::pair<std::string, std::string>> uploads_;
     std::vector<std::string> statuses_;
     std::vector<std::string> log_;
+    bool uploadComplete_ = false;
 };
 
 } // namespace rk::mainunit

@@ -1,0 +1,39 @@
+// What the commands around the history share: where it is, what a transfer's snapshot came to,
+// the sides of a comparison and how a comparison is shown.
+#pragma once
+
+#include "history/phonebook_diff.h"
+#include "history/snapshot_store.h"
+#include "link/phonebook_procedures.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace rk::cli {
+
+// Exit statuses of the commands that compare, as diff(1) has them.
+constexpr int kSame = 0;
+constexpr int kDifferent = 1;
+constexpr int kTrouble = 2;
+
+// --history DIR when given, else the default folder (RKDIAL_HISTORY, XDG_DATA_HOME, HOME).
+std::filesystem::path historyFolder(const std::optional<std::string>& option);
+
+// Says on stderr when a completed transfer's snapshot could not be kept; silent otherwise.
+void reportSnapshot(const link::SnapshotOutcome& outcome, link::TransferDirection direction);
+
+// The whole content of a file; nullopt when it cannot be read.
+std::optional<std::string> fileContent(const std::filesystem::path& path);
+
+// Both books of a snapshot; nullopt (after saying why on stderr) when a file cannot be read.
+std::optional<history::PhonebookSide> snapshotSide(const history::Snapshot& snapshot);
+
+// Prints a comparison on stdout (text or JSON) and returns kSame or kDifferent.
+int printDiff(const history::PhonebookDiff& diff, bool json);
+
+// The newest read of a unit (CP932 host) for a dry run or a restore; says on stderr when there is
+// none.
+std::optional<history::Snapshot> newestRead(const std::filesystem::path& folder, const std::string& host);
+
+} // namespace rk::cli
