@@ -73,9 +73,14 @@
   }
 
   // Asking for the page's data script is also what makes the server commit the submitted page.
+  // With the duplicate check on, that first answer still shows the page as submitted, not as
+  // committed (a duplicate loses its number in the commit), and until one more data request the
+  // server would fall back to it when editing ends: so the page asks twice and shows the second.
   function reload(sent) {
     E.setState('busy', '登録内容を読込中…');
-    P.loadPage(E.book, E.page, Date.now()).then(function (entries) {
+    P.loadPage(E.book, E.page, Date.now()).then(function () {
+      return P.loadPage(E.book, E.page, Date.now() + 1);
+    }).then(function (entries) {
       var altered = E.fill(entries, sent);
       var time = new Date().toTimeString().slice(0, 8);
       finish(altered ? 'warn' : 'done', '登録しました ' + time + (altered ? '（' + altered + '項目が変更）' : ''));
