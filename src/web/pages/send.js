@@ -56,8 +56,10 @@
     if (next) next.controls[column].focus();
   });
 
+  // Leaving while a submission is under way would leave it uncommitted (with the duplicate check
+  // on, the next page's first data request discards it), so that asks too.
   window.addEventListener('beforeunload', function (e) {
-    if (!busy && changedCount()) {
+    if (busy || changedCount()) {
       e.preventDefault();
       e.returnValue = '';
     }
@@ -121,10 +123,10 @@
 
   E.setState('busy', '読込中…');
   P.first.then(function (data) {
-    E.mode = data.mode;
+    E.mode = data.mode || 0;
     E.build();
     E.fill(data.entries, null);
-    E.setState('note', data.mode ? '' : 'メモリー数を読み込めませんでした');
+    E.setState('note', data.mode === 0 ? 'メモリー数を読み込めませんでした' : '');
     var first = rows.filter(function (row) { return row.available; })[0];
     if (first) first.controls[0].focus({ preventScroll: true });
   }).catch(function () {
