@@ -107,6 +107,7 @@ test('a kanji name, a kana name typed as hiragana and a new number are stored an
 
   const state = page.locator('#bar .state');
   const submitted = S.submitPage(page);
+  submitted.catch(() => {}); // awaited below; a failure before then is reported there
   await page.waitForFunction(() => document.querySelector('#bar .state').textContent === '送信中…');
   // The server's own waits (a second before the body, two before the redirect) keep the page
   // busy, and its form frozen, until the stored values are back.
