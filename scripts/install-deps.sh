@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages rkdial needs to build, run and test. Safe to run again:
-# it only calls apt when something is missing.
+# Installs the Debian 12 packages rkdial needs to build, run and test, and the browser tests' npm
+# packages (playwright-core only: it drives Debian's Chromium and downloads no browser of its
+# own). Safe to run again: it only calls apt and npm when something is missing.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -10,7 +12,7 @@ packages=(
   libpugixml-dev
   clang libclang-rt-14-dev
   fonts-ipafont-gothic
-  nodejs
+  nodejs chromium curl
   xvfb xauth
 )
 
@@ -18,13 +20,23 @@ missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Debian's nodejs comes without npm; a node installed otherwise may bring its own.
+command -v npm >/dev/null || missing+=(npm)
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
-  sudo="sudo"
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+    sudo="sudo"
+  fi
+  echo "install-deps: installing ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-echo "install-deps: installing ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# The browser tests' packages, exactly as locked; again only when the lock changed.
+e2e=tests/web/e2e
+if [ ! -f "$e2e/node_modules/.package-lock.json" ] || [ "$e2e/package-lock.json" -nt "$e2e/node_modules/.package-lock.json" ]; then
+  echo "install-deps: npm ci in $e2e"
+  (cd "$e2e" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+fi

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the tests need, then builds and runs every test: the normal build, the same
+# Installs what the tests need, then builds and runs every test: the normal build (with the edit
+# pages in headless Chromium, an install into a temporary prefix and the Debian package), the same
 # under AddressSanitizer + UndefinedBehaviorSanitizer, the core and command line under
 # ThreadSanitizer, the core and command line without Qt (proof that the core needs no GUI), and a
 # short run of every fuzz target. Warnings are errors in every build; the sources must be
@@ -7,6 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# Chromium and playwright-core are installed now: a browser test that cannot find them fails
+# instead of reporting itself skipped.
+export RKDIAL_REQUIRE_BROWSER=1
 
 jobs=$(nproc)
 fuzz_seconds=${RKDIAL_FUZZ_SECONDS:-20}
@@ -38,6 +42,8 @@ run_preset() {
 }
 
 run_preset dev
+step "install and package: dev"
+scripts/check-install.sh build/dev
 run_preset asan
 run_preset tsan
 run_preset core

@@ -113,10 +113,13 @@
     navigation: navigation, startPage: startPage };
 
   // An edit page's data is asked for as soon as this script runs, while the page's own scripts
-  // are still on their way.
+  // are still on their way. A common page needs no memory count: a memory that the count leaves
+  // out comes without even its group digit (RkRules.unavailable), so the page fills after one
+  // request. A my-phonebook memory beyond the count looks like an empty one: that page asks.
   var root = document.documentElement, book = root.getAttribute('data-book');
   if (book) {
     window.RkPage.first = loadPage(book, +root.getAttribute('data-page')).then(function (entries) {
+      if (book === R.COMMON) return { entries: entries, mode: null };
       return loadMode().then(function (mode) { return { entries: entries, mode: mode }; });
     });
   }

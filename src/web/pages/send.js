@@ -56,8 +56,10 @@
     if (next) next.controls[column].focus();
   });
 
+  // Leaving while a submission is under way would leave it uncommitted (with the duplicate check
+  // on, the next page's first data request discards it), so that asks too.
   window.addEventListener('beforeunload', function (e) {
-    if (!busy && changedCount()) {
+    if (busy || changedCount()) {
       e.preventDefault();
       e.returnValue = '';
     }
@@ -73,9 +75,14 @@
   }
 
   // Asking for the page's data script is also what makes the server commit the submitted page.
+  // With the duplicate check on, that first answer still shows the page as submitted, not as
+  // committed (a duplicate loses its number in the commit), and until one more data request the
+  // server would fall back to it when editing ends: so the page asks twice and shows the second.
   function reload(sent) {
     E.setState('busy', '登録内容を読込中…');
-    P.loadPage(E.book, E.page, Date.now()).then(function (entries) {
+    P.loadPage(E.book, E.page, Date.now()).then(function () {
+      return P.loadPage(E.book, E.page, Date.now() + 1);
+    }).then(function (entries) {
       var altered = E.fill(entries, sent);
       var time = new Date().toTimeString().slice(0, 8);
       finish(altered ? 'warn' : 'done', '登録しました ' + time + (altered ? '（' + altered + '項目が変更）' : ''));
@@ -116,10 +123,10 @@
 
   E.setState('busy', '読込中…');
   P.first.then(function (data) {
-    E.mode = data.mode;
+    E.mode = data.mode || 0;
     E.build();
     E.fill(data.entries, null);
-    E.setState('note', data.mode ? '' : 'メモリー数を読み込めませんでした');
+    E.setState('note', data.mode === 0 ? 'メモリー数を読み込めませんでした' : '');
     var first = rows.filter(function (row) { return row.available; })[0];
     if (first) first.controls[0].focus({ preventScroll: true });
   }).catch(function () {
