@@ -293,18 +293,19 @@ std::vector<LoadFinding> LoadReport::recordFindings(const RecordNote& note) cons
     const int line = fileLine(note.line);
     const RecordFields& fields = note.fields;
     const EntryText& stored = note.storedText;
-    const std::string label = memoryText(note.position, note.memory);
     const auto add = [&](FindingField field, std::string_view value, std::string_view storedValue,
                          FindingAction action, std::string reason) {
         found.push_back(
             finding(line, note.position, note.memory, field, value, storedValue, action, std::move(reason)));
     };
 
-    if (note.changes & kMemoryFieldNotNumber)
+    if (note.changes & kMemoryFieldNotNumber) {
+        const std::string label = memoryText(note.position, note.memory);
         add(FindingField::Line, fields.memory, label, FindingAction::Changed,
             "the memory field is not a number of up to four digits: read as memory " + label);
+    }
     if (note.changes & kMemoryFieldDisagrees)
-        add(FindingField::Line, fields.memory, label, FindingAction::Changed,
+        add(FindingField::Line, fields.memory, memoryText(note.position, note.memory), FindingAction::Changed,
             "the memory field is not the line's place: by its place in the file the line is memory " +
                 threeDigits(note.memory) + " of position " + threeDigits(note.position));
 
