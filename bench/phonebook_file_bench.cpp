@@ -1,6 +1,7 @@
 // Writing and parsing whole phonebook files: 990 common records and 2,000 my-phonebook records,
 // every memory in use, as a save or load of a full phonebook does.
 #include "image/data_image.h"
+#include "phonebook/load_report.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 
@@ -66,6 +67,22 @@ void ParseCommonFile(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
 }
 BENCHMARK(ParseCommonFile)->Unit(benchmark::kMicrosecond);
+
+// The same load with the load report listening, as rkdial-cli check runs it.
+void ParseCommonFileReported(benchmark::State& state) {
+    rk::Workspace workspace;
+    fillFullCommonBook(workspace);
+    const std::string file = rk::phonebook::formatPhonebookFile(workspace, 1, header(workspace), 0);
+    for (auto _ : state) {
+        rk::phonebook::LoadReport report(workspace, 1);
+        rk::phonebook::parsePhonebookFile(workspace, 1, file, 0, &report);
+        report.finish();
+        benchmark::DoNotOptimize(report.findings().data());
+    }
+    state.SetItemsProcessed(state.iterations() * 990);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
+}
+BENCHMARK(ParseCommonFileReported)->Unit(benchmark::kMicrosecond);
 
 void WriteMyPhonebookFile(benchmark::State& state) {
     rk::Workspace workspace;

@@ -18,7 +18,8 @@ void printUsage(std::FILE* stream) {
                          "Maintains the speed-dial phonebooks of the Rk/L main unit without windows.\n"
                          "Messages are the program's own, shown in UTF-8 on stderr. The exit status is 0\n"
                          "on success and 1 on failure; diff and write --dry-run exit as diff(1) does: 0\n"
-                         "when equal, 1 when different, 2 on trouble.\n"
+                         "when equal, 1 when different, 2 on trouble; check exits 1 with findings and 2\n"
+                         "when a file cannot be read.\n"
                          "\n"
                          "Commands:\n");
     for (const Command& command : commands()) {
@@ -46,6 +47,10 @@ constexpr std::array kCommands = {
     Command{"version", "", "show the program's version", runVersion},
     Command{"convert", "--kind common|my --memory 600|990 --in FILE... --out FILE",
             "load phonebook files in order and save the result", runConvert},
+    Command{"check", "--kind common|my [--memory 600|990] FILE [--against REFERENCE] [--json]",
+            "load a phonebook file and report everything it stores otherwise than written (check --help; "
+            "exit 2 when a file cannot be read)",
+            runCheck},
     Command{"exec", "[--memory 600|990] COMMAND...", "run data-set command strings, print each display",
             runExec},
     Command{"dataset", "--group N --dir DIR", "write the data-set files of group N (0..9)", runDataset},

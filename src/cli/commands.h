@@ -39,6 +39,10 @@ int runCli(Arguments arguments, TerminalUi& terminal);
 // convert: loads phonebook files into a fresh image and saves the result.
 int runConvert(Context& context, Arguments arguments);
 
+// check: loads a phonebook file and reports everything the load stores otherwise than written.
+// 0 when it loads exactly as written, 1 with findings, 2 when a file cannot be read.
+int runCheck(Context& context, Arguments arguments);
+
 // exec: runs data-set command strings on one console of a fresh image, one display line each.
 int runExec(Context& context, Arguments arguments);
 

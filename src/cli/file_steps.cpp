@@ -2,6 +2,7 @@
 
 #include "phonebook/edit_steps.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -22,10 +23,22 @@ phonebook::FileChooser once(const std::string& path) {
 
 } // namespace
 
+bool loadOperatorFile(Context& context, const std::string& path, int kind, phonebook::LoadReport& report) {
+    const bool loaded =
+        phonebook::loadPhonebookFromFile(context.workspace, context.seam.ui, kOwner, kind, once(path),
+                                         phonebook::blockingRunner(context.workspace),
+                                         &report) == phonebook::FileStepResult::Done;
+    report.finish();
+    return loaded;
+}
+
 bool loadOperatorFile(Context& context, const std::string& path, int kind) {
-    return phonebook::loadPhonebookFromFile(context.workspace, context.seam.ui, kOwner, kind, once(path),
-                                            phonebook::blockingRunner(context.workspace)) ==
-           phonebook::FileStepResult::Done;
+    phonebook::LoadReport report(context.workspace, kind);
+    if (!loadOperatorFile(context, path, kind, report)) return false;
+    if (!report.empty())
+        std::fprintf(stderr, "rkdial-cli: %s: %s (rkdial-cli check shows each finding)\n", path.c_str(),
+                     report.summaryText().c_str());
+    return true;
 }
 
 bool saveOperatorFile(Context& context, const std::string& path, int kind) {

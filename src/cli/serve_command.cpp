@@ -121,11 +121,14 @@ int runServe(Context& context, Arguments arguments) {
     if (!options->pauses) context.seam.clock.setPauseScale(0);
     workspace.image().memoryMode = static_cast<std::uint8_t>(options->memoryMode);
     workspace.flags().dupCheckEnabled = options->dupCheck ? 1 : 0;
-    if (!options->commonFile.empty() &&
-        !loadOperatorFile(context, options->commonFile, phonebook::kCommonPhonebookFile))
-        return 1;
-    if (!options->myFile.empty() && !loadOperatorFile(context, options->myFile, phonebook::kMyPhonebookFile))
-        return 1;
+    // Loaded as the file window loads them. Standard error is the duplicate messages' own: the
+    // load's summary, which convert and write print, is left to `rkdial-cli check`.
+    const auto load = [&](const std::string& path, int kind) {
+        phonebook::LoadReport report(workspace, kind);
+        return path.empty() || loadOperatorFile(context, path, kind, report);
+    };
+    if (!load(options->commonFile, phonebook::kCommonPhonebookFile)) return 1;
+    if (!load(options->myFile, phonebook::kMyPhonebookFile)) return 1;
     const phonebook::StepRunner locked = phonebook::blockingRunner(workspace);
     locked([&] {
         phonebook::commitBackup(workspace);

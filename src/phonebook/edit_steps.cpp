@@ -82,7 +82,8 @@ StepRunner blockingRunner(Workspace& workspace) {
 }
 
 FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, const platform::Owner& owner,
-                                     int kind, const FileChooser& choose, const StepRunner& run) {
+                                     int kind, const FileChooser& choose, const StepRunner& run,
+                                     LoadObserver* observer) {
     const std::optional<std::filesystem::path> chosen = chooseReadableFile(ui, owner, choose);
     int result = kFileDone;
     run([&] {
@@ -90,7 +91,7 @@ FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, con
             setPhonebookFilePath(workspace, *chosen);
             // The operator's files always have the kana name first.
             workspace.fileSettings().unitOrderFlag = 0;
-            result = readPhonebookFile(workspace, ui, kind);
+            result = readPhonebookFile(workspace, ui, kind, observer);
             if (result == kFileDone) workspace.flags().phonebookPresent = 1;
         }
         // Whatever the load did, cancel included, the backup copy follows the working copy.

@@ -4,6 +4,7 @@
 // line both call these, each with its own way of choosing a file and of running a locked step.
 #pragma once
 
+#include "phonebook/load_observer.h"
 #include "phonebook/workspace.h"
 #include "platform/seam.h"
 
@@ -38,9 +39,11 @@ enum class FileStepResult { Done, Cancelled, Failed };
 // "ファイルデータ読込" for a kind (1 common, 2 my phonebook): chooses a file until one exists and
 // can be opened (each refusal with the window's message), reads it into the working copy in the
 // PC's column order, and refreshes the backup copy whatever happened, cancel included.
-// PhonebookPresent is set after a load; a failed load shows the window's message.
+// PhonebookPresent is set after a load; a failed load shows the window's message. The observer,
+// when given, hears of every decision the parser takes (the command line's load report).
 FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, const platform::Owner& owner,
-                                     int kind, const FileChooser& choose, const StepRunner& run);
+                                     int kind, const FileChooser& choose, const StepRunner& run,
+                                     LoadObserver* observer = nullptr);
 
 // "ファイルデータ保存" for a kind once the file window is open: chooses the file, refuses a disk
 // without the room the save needs (with the window's message), writes the working copy's phonebook

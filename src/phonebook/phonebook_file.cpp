@@ -4,14 +4,17 @@
 
 #include "phonebook/phonebook_file_layout.h"
 #include "platform/file_writer.h"
+#include "platform/text.h"
 #include "platform/ui.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace rk::phonebook {
 namespace detail {
@@ -58,12 +61,46 @@ std::string formatPhonebookFile(Workspace& workspace, int kind, const FileHeader
 
 namespace {
 
-void parseBody(Workspace& workspace, int kind, std::span<const char> body, int unitOrderFlag) {
+// A spreadsheet's "CSV UTF-8" starts with the byte-order mark.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// A byte of Shift-JIS takes up to three in UTF-8 (half-width kana): this much UTF-8 yields at
+// least as much as the file routine reads of a Shift-JIS file.
+constexpr std::size_t kUtf8ReadLimit = 3 * (FileHeaderLine::kBytes + LineTable::kTotalBytes);
+
+bool startsWithUtf8Mark(std::span<const char> file) {
+    return std::string_view(file.data(), file.size()).starts_with(kUtf8Mark);
+}
+
+// The Shift-JIS of a file that starts with the mark (which goes).
+std::string fromUtf8File(std::span<const char> file, LoadObserver* observer) {
+    const std::string_view utf8(file.data() + kUtf8Mark.size(),
+                                std::min(file.size() - kUtf8Mark.size(), kUtf8ReadLimit));
+    std::vector<text::BlankedCharacter> blanked;
+    std::string converted = text::toCp932WithBlanks(utf8, observer ? &blanked : nullptr);
+    if (observer) observer->convertedFromUtf8(blanked);
+    return converted;
+}
+
+void parseBody(Workspace& workspace, int kind, std::span<const char> body, int unitOrderFlag,
+               std::size_t headerBytes, LoadObserver* observer) {
     body = body.first(std::min(body.size(), LineTable::kTotalBytes));
+    if (observer) observer->bodyBegins(body, headerBytes);
     if (kind == kMyPhonebookFile)
-        parseMyPhonebook(workspace, body);
+        parseMyPhonebook(workspace, body, observer);
     else
-        parseCommonPhonebook(workspace, body, unitOrderFlag);
+        parseCommonPhonebook(workspace, body, unitOrderFlag, observer);
+    if (observer) observer->bodyEnds();
+}
+
+// The header line's carried fields and the parse, over the bytes of a whole Shift-JIS file.
+void parseShiftJisFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag,
+                       LoadObserver* observer) {
+    const bool hasHeader =
+        workspace.fileHeaderLine().takeFrom(file.first(std::min(file.size(), FileHeaderLine::kBytes)));
+    const std::size_t headerBytes = hasHeader ? std::min(file.size(), FileHeaderLine::kBytes) : 0;
+    if (observer && hasHeader) observer->headerLine(file.first(headerBytes));
+    parseBody(workspace, kind, file.subspan(headerBytes), unitOrderFlag, headerBytes, observer);
 }
 
 std::string phonebookPath(Workspace& workspace) {
@@ -83,13 +120,30 @@ std::size_t readUpTo(int descriptor, char* data, std::size_t size) {
     return total;
 }
 
+// The rest of a UTF-8 file whose first bytes were read already, up to the read limit.
+std::string readUtf8File(int descriptor, std::span<const char> start) {
+    std::string file(start.data(), start.size());
+    const std::size_t limit = kUtf8Mark.size() + kUtf8ReadLimit;
+    std::size_t total = file.size();
+    while (total < limit) {
+        file.resize(std::min(limit, std::max<std::size_t>(total * 2, 65536)));
+        total += readUpTo(descriptor, file.data() + total, file.size() - total);
+        if (total < file.size()) break;
+    }
+    file.resize(total);
+    return file;
+}
+
 } // namespace
 
-void parsePhonebookFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag) {
-    const bool hasHeader =
-        workspace.fileHeaderLine().takeFrom(file.first(std::min(file.size(), FileHeaderLine::kBytes)));
-    if (hasHeader) file = file.subspan(std::min(file.size(), FileHeaderLine::kBytes));
-    parseBody(workspace, kind, file, unitOrderFlag);
+void parsePhonebookFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag,
+                        LoadObserver* observer) {
+    if (startsWithUtf8Mark(file)) {
+        const std::string converted = fromUtf8File(file, observer);
+        parseShiftJisFile(workspace, kind, converted, unitOrderFlag, observer);
+        return;
+    }
+    parseShiftJisFile(workspace, kind, file, unitOrderFlag, observer);
 }
 
 int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind) {
@@ -101,7 +155,7 @@ int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind) {
     return platform::replaceFile(phonebookPath(workspace), content) ? kFileDone : kFileNotOpenable;
 }
 
-int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind) {
+int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind, LoadObserver* observer) {
     const platform::WaitCursor waiting(ui);
     const int descriptor = ::open(phonebookPath(workspace).c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) return kFileNotOpenable;
@@ -110,21 +164,31 @@ int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind) {
         ::close(descriptor);
         return kFileNotOpenable;
     }
+    const int unitOrderFlag = workspace.fileSettings().unitOrderFlag;
     FileHeaderLine::Line header{};
     const std::size_t headerBytes = readUpTo(descriptor, header.data(), header.size());
-    if (!workspace.fileHeaderLine().takeFrom(std::span<const char>(header.data(), headerBytes)) &&
-        ::lseek(descriptor, 0, SEEK_SET) != 0) {
+    const std::span<const char> start(header.data(), headerBytes);
+    if (startsWithUtf8Mark(start)) {
+        // Converted whole, then parsed as its Shift-JIS twin would be.
+        const std::string file = readUtf8File(descriptor, start);
+        ::close(descriptor);
+        parsePhonebookFile(workspace, kind, file, unitOrderFlag, observer);
+        return kFileDone;
+    }
+    const bool hasHeader = workspace.fileHeaderLine().takeFrom(start);
+    if (!hasHeader && ::lseek(descriptor, 0, SEEK_SET) != 0) {
         ::close(descriptor);
         return kFileNotOpenable;
     }
+    if (observer && hasHeader) observer->headerLine(start);
     // The whole file goes into the staging area and is parsed there.
     LineTable& table = workspace.lineTable();
     table.clear();
     const std::span<char, LineTable::kTotalBytes> area = table.bytes();
     const std::size_t bodyBytes = readUpTo(descriptor, area.data(), area.size());
     ::close(descriptor);
-    parseBody(workspace, kind, std::span<const char>(area.data(), bodyBytes),
-              workspace.fileSettings().unitOrderFlag);
+    parseBody(workspace, kind, std::span<const char>(area.data(), bodyBytes), unitOrderFlag,
+              hasHeader ? headerBytes : 0, observer);
     return kFileDone;
 }
 

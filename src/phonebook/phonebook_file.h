@@ -8,6 +8,7 @@
 #pragma once
 
 #include "phonebook/line_table.h"
+#include "phonebook/load_observer.h"
 #include "phonebook/workspace.h"
 #include "platform/ui.h"
 
@@ -31,8 +32,12 @@ constexpr int kFileNotOpenable = 30;
 
 // Reads PhoneDir + PhoneFileName into the working copy through the plain stores. Loading does
 // not clear first. 0 when read (also when the content was not recognised and nothing was
-// stored), 30 when the file could not be opened.
-[[nodiscard]] int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind);
+// stored), 30 when the file could not be opened. A file that starts with the UTF-8 byte-order
+// mark (a spreadsheet's "CSV UTF-8") is converted to Shift-JIS first, each character Shift-JIS
+// cannot hold becoming a blank. The observer, when given, hears of every decision the parser
+// takes; what is stored is the same with or without it.
+[[nodiscard]] int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind,
+                                    LoadObserver* observer = nullptr);
 
 // ---- the formats over bytes ----
 
@@ -43,13 +48,16 @@ std::string formatPhonebookFile(Workspace& workspace, int kind, const FileHeader
 
 // Takes the header line's carried fields from a file's first bytes (zeroing them first) and
 // parses the rest with the parser of the kind. Only the first 1,920,000 bytes after the header
-// line are looked at, as the file routine reads no more.
-void parsePhonebookFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag);
+// line are looked at, as the file routine reads no more. UTF-8 with the byte-order mark is
+// converted first, as readPhonebookFile does.
+void parsePhonebookFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag,
+                        LoadObserver* observer = nullptr);
 
 // The parsers proper, over the bytes that follow the header line (or the whole file when it has
 // none): column header, then the record lines.
-void parseCommonPhonebook(Workspace& workspace, std::span<const char> body, int unitOrderFlag);
-void parseMyPhonebook(Workspace& workspace, std::span<const char> body);
+void parseCommonPhonebook(Workspace& workspace, std::span<const char> body, int unitOrderFlag,
+                          LoadObserver* observer = nullptr);
+void parseMyPhonebook(Workspace& workspace, std::span<const char> body, LoadObserver* observer = nullptr);
 
 // The column headers, in CP932, without CR LF.
 std::string commonColumnHeader(int unitOrderFlag);

@@ -34,17 +34,21 @@ RecordLine nextRecordLine(std::span<const char> body, std::size_t position, std:
         if (body[position + i] != '\r' || body[position + i + 1] != '\n') continue;
         // The LF may lie just past the limit: the limit counts the bytes up to the CR.
         line.complete = i < limit;
-        if (line.complete) line.text = std::string_view(body.data() + position, i);
+        line.raw = std::string_view(body.data() + position, i);
+        if (line.complete) line.text = line.raw;
+        line.ended = true;
         line.next = position + i + 2;
-        break;
+        return line;
     }
+    line.raw = std::string_view(body.data() + position, body.size() - position);
     return line;
 }
 
-int leadingNumber(std::string_view text, std::size_t maxDigits) {
+int leadingNumber(std::string_view text, std::size_t maxDigits, std::size_t* digits) {
     int value = 0;
-    for (std::size_t i = 0; i < text.size() && i < maxDigits && isDigit(text[i]); ++i)
-        value = value * 10 + (text[i] - '0');
+    std::size_t i = 0;
+    for (; i < text.size() && i < maxDigits && isDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
+    if (digits != nullptr) *digits = i;
     return value;
 }
 
@@ -55,22 +59,35 @@ std::string_view takeField(std::string_view& rest) {
     return field;
 }
 
-void filterNumber(std::string_view field, std::array<char, 25>& number) {
+template <bool kNoted>
+void filterNumber(std::string_view field, std::array<char, 25>& number, std::uint32_t& changes) {
     number.fill(0);
     std::size_t length = 0;
-    for (const char character : field) {
-        if (length == static_cast<std::size_t>(kMaxNumberDigits)) break;
-        if (isDiallingCharacter(character)) number[length++] = character;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (length == static_cast<std::size_t>(kMaxNumberDigits)) {
+            // Past the 24th the dialling characters are cut, the others dropped all the same.
+            if constexpr (kNoted)
+                for (; i < field.size(); ++i)
+                    changes |= isDiallingCharacter(field[i]) ? kNumberCut : kNumberCharactersDropped;
+            break;
+        }
+        if (isDiallingCharacter(field[i]))
+            number[length++] = field[i];
+        else if constexpr (kNoted)
+            changes |= kNumberCharactersDropped;
     }
 }
 
-void filterKana(std::string_view field, std::array<char, 21>& kana) {
+template <bool kNoted>
+void filterKana(std::string_view field, std::array<char, 21>& kana, std::uint32_t& changes) {
     kana.fill(0);
     std::size_t length = 0;
-    for (std::size_t i = 0; i < field.size() && length < kNameBytes; ++i) {
+    std::size_t i = 0;
+    for (; i < field.size() && length < kNameBytes; ++i) {
         const auto byte = static_cast<unsigned char>(field[i]);
         if (byte == '"' || byte == '\\' || byte == '<' || byte == '>') {
             kana[length++] = ' ';
+            if constexpr (kNoted) changes |= kKanaMarkupReplaced;
         } else if ((byte >= 0x20 && byte <= 0x7F) || (byte >= 0xA1 && byte <= 0xDF)) {
             kana[length++] = field[i];
         } else if (byte >= 0x80 && byte <= 0xA0) {
@@ -78,33 +95,76 @@ void filterKana(std::string_view field, std::array<char, 21>& kana) {
             kana[length++] = ' ';
             if (length < kNameBytes) kana[length++] = ' ';
             if (i + 1 < field.size()) ++i;
+            if constexpr (kNoted) changes |= kKanaDoubleByteBlanked;
         } else {
-            break;
+            if constexpr (kNoted) changes |= kKanaEnded;
+            return;
         }
     }
+    if constexpr (kNoted)
+        if (i < field.size()) changes |= kKanaCut;
 }
 
-void copyKanji(std::string_view field, std::array<char, 21>& kanji, bool cutSplitCharacter) {
+template <bool kNoted>
+void copyKanji(std::string_view field, std::array<char, 21>& kanji, bool cutSplitCharacter,
+               std::uint32_t& changes) {
     kanji.fill(0);
     std::size_t length = std::min(field.size(), kNameBytes);
     std::copy_n(field.begin(), length, kanji.begin());
+    if constexpr (kNoted)
+        if (field.size() > kNameBytes) changes |= kKanjiCut;
     if (cutSplitCharacter && length == kNameBytes) {
         // Byte 19 starts a character when an odd run of possible lead bytes ends there: the
         // byte before such a run always ends a character.
         std::size_t run = 0;
         while (run < kNameBytes && text::isLeadByte(static_cast<unsigned char>(kanji[kNameBytes - 1 - run])))
             ++run;
-        if (run % 2 == 1) kanji[--length] = 0;
+        if (run % 2 == 1) {
+            kanji[--length] = 0;
+            if constexpr (kNoted) changes |= kKanjiCutBeforeSplit;
+        }
     }
 }
 
-char groupCharacter(std::string_view field) {
-    if (field.empty()) return '1';
+template <bool kNoted> char groupCharacter(std::string_view field, std::uint32_t& changes) {
+    const auto note = [&](std::uint32_t change) {
+        if constexpr (kNoted)
+            changes |= change;
+        else
+            static_cast<void>(change);
+    };
+    if (field.empty()) {
+        note(kGroupMissing);
+        return '1';
+    }
     const char first = field[0];
-    if (first >= '1' && first <= '7') return first;
-    if (first != '0') return '1';
-    if (field.size() < 2 || !isDigit(field[1])) return '0';
-    return field[1] <= '7' ? field[1] : '1';
+    if (first >= '1' && first <= '7') {
+        if (field.size() > 1) note(kGroupRestIgnored);
+        return first;
+    }
+    if (first != '0') {
+        note(kGroupInvalid);
+        return '1';
+    }
+    if (field.size() < 2 || !isDigit(field[1])) {
+        if (field.size() > 1) note(kGroupRestIgnored);
+        return '0';
+    }
+    if (field[1] > '7') {
+        note(kGroupInvalid);
+        return '1';
+    }
+    if (field.size() > 2) note(kGroupRestIgnored);
+    return field[1];
 }
+
+#define RKDIAL_FIELD_FILTERS(noted)                                                                          \
+    template void filterNumber<noted>(std::string_view, std::array<char, 25>&, std::uint32_t&);              \
+    template void filterKana<noted>(std::string_view, std::array<char, 21>&, std::uint32_t&);                \
+    template void copyKanji<noted>(std::string_view, std::array<char, 21>&, bool, std::uint32_t&);           \
+    template char groupCharacter<noted>(std::string_view, std::uint32_t&);
+RKDIAL_FIELD_FILTERS(true)
+RKDIAL_FIELD_FILTERS(false)
+#undef RKDIAL_FIELD_FILTERS
 
 } // namespace rk::phonebook::detail

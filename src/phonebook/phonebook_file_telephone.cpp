@@ -62,32 +62,124 @@ std::string formatMyPhonebook(Workspace& workspace, const FileHeaderLine::Line& 
 
 } // namespace detail
 
-void parseMyPhonebook(Workspace& workspace, std::span<const char> body) {
-    std::size_t position = detail::afterColumnHeader(body);
-    if (position == detail::kNoLine) return;
-    const std::string_view start(body.data() + position, body.size() - position);
-    if (detail::leadingNumber(start, 3) != kFirstPhonebookPosition) return;
+namespace {
 
+// One record line as the parser takes it apart, for the telephone at `expected` and the memory of
+// the line's place. Unobserved, the fields and changes are dropped again as soon as they are made.
+template <bool kObserved>
+EntryText myRecord(std::string_view line, int expected, int memory, RecordFields& fields,
+                   std::uint32_t& changes) {
+    EntryText text;
+    fields.line = line;
+    std::string_view rest = line;
+    fields.position = detail::takeField(rest);
+    fields.memory = detail::takeField(rest); // the memory number follows from the line's place
+    fields.number = detail::takeField(rest);
+    fields.kanji = detail::takeField(rest);
+    fields.kana = rest;
+    // A line of another telephone keeps its names but must not dial its number here.
+    if (detail::leadingNumber(fields.position, 3) == expected)
+        detail::filterNumber<kObserved>(fields.number, text.number, changes);
+    else if constexpr (kObserved)
+        changes |= kNumberOfOtherPosition;
+    detail::copyKanji<kObserved>(fields.kanji, text.kanjiName, true, changes);
+    detail::filterKana<kObserved>(fields.kana, text.kanaName, changes);
+    if constexpr (kObserved) {
+        // Only a listener cares what the unused memory field says.
+        std::size_t digits = 0;
+        if (detail::leadingNumber(fields.memory, 3, &digits) != memory || digits != fields.memory.size())
+            changes |= kMemoryFieldDisagrees;
+    }
+    return text;
+}
+
+RecordNote noteOf(const EntryText& parsed, const RecordFields& fields, std::uint32_t changes, int line,
+                  int position, int memory) {
+    RecordNote note;
+    note.line = line;
+    note.position = position;
+    note.memory = memory;
+    note.fields = fields;
+    note.changes = changes;
+    note.parsed = parsed;
+    return note;
+}
+
+// After position 200 nothing more is read; a listener still hears of every line left.
+void reportLinesNotRead(LoadObserver& observer, std::span<const char> body, std::size_t position, int line) {
+    while (position < body.size()) {
+        const detail::RecordLine record = detail::nextRecordLine(body, position, kTelephoneLineLimit);
+        position = record.next;
+        ++line;
+        if (!record.complete) {
+            observer.lineSkipped(record.ended ? SkippedLine::TooLong : SkippedLine::NoLineEnd, line,
+                                 record.raw, 0, -1, kTelephoneLineLimit);
+            continue;
+        }
+        // Taken for the telephone it names, so that its number counts as what the line holds.
+        RecordFields fields;
+        std::uint32_t changes = 0;
+        const EntryText parsed =
+            myRecord<true>(record.text, detail::leadingNumber(record.text, 3), -1, fields, changes);
+        observer.recordNotRead(noteOf(parsed, fields, changes, line, 0, -1));
+    }
+}
+
+// The records from the first line after the column header on. Instantiated once with a listener
+// and once without, so that a load nobody listens to does nothing for one.
+template <bool kObserved>
+void parseMyRecords(Workspace& workspace, std::span<const char> body, std::size_t position,
+                    LoadObserver* observer) {
+    int lineNumber = 1; // the column header
     for (int expected = kFirstPhonebookPosition; expected <= kLastPhonebookPosition; ++expected) {
         for (int line = 0; line < kLinesPerPosition; ++line) {
             if (position >= body.size()) return;
+            const int memory = kFirstFileMemory + line;
             const detail::RecordLine record = detail::nextRecordLine(body, position, kTelephoneLineLimit);
             position = record.next;
-            if (!record.complete) continue;
-            std::string_view rest = record.text;
-            const std::string_view positionField = detail::takeField(rest);
-            detail::takeField(rest); // the memory number follows from the line's place
-            const std::string_view number = detail::takeField(rest);
-            const std::string_view kanji = detail::takeField(rest);
-            EntryText text;
-            // A line of another telephone keeps its names but must not dial its number here.
-            if (detail::leadingNumber(positionField, 3) == expected)
-                detail::filterNumber(number, text.number);
-            detail::copyKanji(kanji, text.kanjiName, true);
-            detail::filterKana(rest, text.kanaName);
-            storeTelephoneEntry(workspace, expected, kFirstFileMemory + line, text);
+            ++lineNumber;
+            if (!record.complete) {
+                if constexpr (kObserved)
+                    observer->lineSkipped(record.ended ? SkippedLine::TooLong : SkippedLine::NoLineEnd,
+                                          lineNumber, record.raw, expected, memory, kTelephoneLineLimit);
+                continue;
+            }
+            RecordFields fields;
+            std::uint32_t changes = 0;
+            EntryText text = myRecord<kObserved>(record.text, expected, memory, fields, changes);
+            if constexpr (kObserved) {
+                RecordNote note = noteOf(text, fields, changes, lineNumber, expected, memory);
+                note.stored = storeTelephoneEntry(workspace, expected, memory, text);
+                if (note.stored) loadTelephoneEntry(workspace, expected, memory, note.storedText);
+                observer->recordRead(note);
+            } else {
+                storeTelephoneEntry(workspace, expected, memory, text);
+            }
         }
     }
+    if constexpr (kObserved) reportLinesNotRead(*observer, body, position, lineNumber);
+}
+
+} // namespace
+
+void parseMyPhonebook(Workspace& workspace, std::span<const char> body, LoadObserver* observer) {
+    std::size_t position = detail::afterColumnHeader(body);
+    if (position == detail::kNoLine) {
+        if (observer) observer->notRecognised(NotRecognised::NoLineEnd, 1, {body.data(), body.size()});
+        return;
+    }
+    if (observer) observer->columnHeader({body.data(), position - 2}, myPhonebookColumnHeader());
+    const std::string_view start(body.data() + position, body.size() - position);
+    if (detail::leadingNumber(start, 3) != kFirstPhonebookPosition) {
+        if (observer)
+            observer->notRecognised(NotRecognised::WrongFirstLine, 2,
+                                    detail::nextRecordLine(body, position, kTelephoneLineLimit).raw);
+        return;
+    }
+    if (observer)
+        parseMyRecords<true>(workspace, body, position, observer);
+    else
+        parseMyRecords<false>(workspace, body, position, nullptr);
 }
 
 } // namespace rk::phonebook

@@ -72,7 +72,30 @@ size_t utf8SequenceLength(unsigned char byte) {
     return 1;
 }
 
+// How many bytes of the text make its first character: the whole sequence when it is well formed,
+// otherwise the lead byte and the continuation bytes that follow it (at least one byte), so that
+// a broken character never swallows the comma or line end after it.
+size_t utf8CharacterLength(std::string_view text) {
+    const size_t expected = utf8SequenceLength(static_cast<unsigned char>(text.front()));
+    size_t length = 1;
+    while (length < expected && length < text.size() &&
+           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+        ++length;
+    return length;
+}
+
 } // namespace
+
+std::string toCp932WithBlanks(std::string_view utf8, std::vector<BlankedCharacter>* blanked) {
+    std::string output;
+    toCp932Converter().convert(utf8, output, [blanked](std::string& out, std::string_view rest) {
+        const size_t length = utf8CharacterLength(rest);
+        if (blanked != nullptr) blanked->push_back({out.size(), std::string(rest.substr(0, length))});
+        out.push_back(' ');
+        return length;
+    });
+    return output;
+}
 
 std::optional<std::string> tryToCp932(std::string_view utf8) {
     std::string output;

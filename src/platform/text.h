@@ -3,9 +3,11 @@
 // the edges (widgets, terminal) see UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rk::text {
 
@@ -15,6 +17,18 @@ std::optional<std::string> tryToCp932(std::string_view utf8);
 // Converts UTF-8 to CP932, putting "?" in place of anything that cannot be converted.
 // Meant for the program's own fixed texts, which always convert.
 std::string toCp932(std::string_view utf8);
+
+// A character of UTF-8 text from outside that CP932 cannot hold (or a malformed sequence), and
+// where its blank stands in the converted text.
+struct BlankedCharacter {
+    std::size_t offset = 0; // in the converted text
+    std::string original;   // the UTF-8 bytes it replaced
+};
+
+// Converts UTF-8 text that came from elsewhere (a file saved by another program) to CP932. Each
+// character CP932 cannot hold, and each malformed sequence, becomes one blank; `blanked`, when
+// given, receives every such blank in order.
+std::string toCp932WithBlanks(std::string_view utf8, std::vector<BlankedCharacter>* blanked);
 
 // Converts CP932 to UTF-8; bytes that are not valid CP932 become U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);

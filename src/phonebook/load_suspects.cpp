@@ -1,0 +1,194 @@
+// The load report against a reference phonebook: what a spreadsheet does to a phonebook file it
+// opens and saves again. It takes telephone numbers for numbers (leading zeros gone, long ones in
+// exponent form), lets an input method widen digits and letters, narrows or widens names, and
+// loses rows when a range is deleted or sorted.
+#include "phonebook/load_report.h"
+
+#include "image/data_image.h"
+#include "phonebook/phonebook.h"
+#include "phonebook/phonebook_file.h"
+
+#include <string>
+
+namespace rk::phonebook {
+namespace {
+
+bool isDigit(char character) {
+    return character >= '0' && character <= '9';
+}
+
+// "3.12E+09", "1E10": a number as a spreadsheet writes one it thinks too long.
+bool isExponentForm(std::string_view text) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < text.size() && isDigit(text[i])) ++i;
+        return i > start;
+    };
+    if (!digits()) return false;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        if (!digits()) return false;
+    }
+    if (i >= text.size() || (text[i] != 'E' && text[i] != 'e')) return false;
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    return digits() && i == text.size();
+}
+
+// Full-width digits, letters, hyphens and dialling marks in Shift-JIS.
+bool hasFullWidthDialling(std::string_view text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (!text::isLeadByte(lead)) continue;
+        const unsigned pair = static_cast<unsigned>(lead) << 8 | static_cast<unsigned char>(text[i + 1]);
+        ++i;
+        const bool digit = pair >= 0x824F && pair <= 0x8258;
+        const bool letter = (pair >= 0x8260 && pair <= 0x8279) || (pair >= 0x8281 && pair <= 0x829A);
+        const bool hyphen = pair == 0x815B || pair == 0x815C || pair == 0x815D || pair == 0x817C;
+        const bool mark = pair == 0x8194 || pair == 0x8196;
+        if (digit || letter || hyphen || mark) return true;
+    }
+    return false;
+}
+
+std::u32string codePoints(const std::string& utf8) {
+    std::u32string result;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t value = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            value = value << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        result.push_back(value);
+        i += length;
+    }
+    return result;
+}
+
+// Half-width katakana U+FF61..U+FF9F as their full-width forms.
+constexpr char16_t kWideKatakana[] = {
+    u'。', u'「', u'」', u'、', u'・', u'ヲ', u'ァ', u'ィ', u'ゥ', u'ェ', u'ォ', u'ャ', u'ュ',
+    u'ョ', u'ッ', u'ー', u'ア', u'イ', u'ウ', u'エ', u'オ', u'カ', u'キ', u'ク', u'ケ', u'コ',
+    u'サ', u'シ', u'ス', u'セ', u'ソ', u'タ', u'チ', u'ツ', u'テ', u'ト', u'ナ', u'ニ', u'ヌ',
+    u'ネ', u'ノ', u'ハ', u'ヒ', u'フ', u'ヘ', u'ホ', u'マ', u'ミ', u'ム', u'メ', u'モ', u'ヤ',
+    u'ユ', u'ヨ', u'ラ', u'リ', u'ル', u'レ', u'ロ', u'ワ', u'ン', u'゛', u'゜',
+};
+static_assert(sizeof kWideKatakana / sizeof kWideKatakana[0] == 0xFF9F - 0xFF61 + 1);
+
+// The katakana that take the voiced mark; in the katakana block the voiced form follows its base
+// and, for ハ..ホ, the semi-voiced one comes after that.
+constexpr std::u32string_view kVoiceable = U"カキクケコサシスセソタチツテトハヒフヘホ";
+constexpr std::u32string_view kSemiVoiceable = U"ハヒフヘホ";
+
+// A text with every character in one width: ASCII and katakana full-width, voiced marks joined.
+std::u32string widthFolded(std::string_view cp932) {
+    const std::u32string characters = codePoints(text::cp932ToUtf8(cp932));
+    std::u32string folded;
+    for (char32_t character : characters) {
+        if (character >= 0xFF61 && character <= 0xFF9F) character = kWideKatakana[character - 0xFF61];
+        if (character == 0x3000) character = U' ';
+        if (character >= 0xFF01 && character <= 0xFF5E) character -= 0xFEE0;
+        if (!folded.empty()) {
+            char32_t& base = folded.back();
+            if (character == U'゛' && base == U'ウ') {
+                base = U'ヴ';
+                continue;
+            }
+            if (character == U'゛' && kVoiceable.find(base) != std::u32string_view::npos) {
+                base += 1;
+                continue;
+            }
+            if (character == U'゜' && kSemiVoiceable.find(base) != std::u32string_view::npos) {
+                base += 2;
+                continue;
+            }
+        }
+        folded.push_back(character);
+    }
+    return folded;
+}
+
+bool differsOnlyInWidth(std::string_view file, std::string_view reference) {
+    return file != reference && widthFolded(file) == widthFolded(reference);
+}
+
+// The reference's number with one or more of its leading zeros taken off.
+bool lostLeadingZeros(const std::string& file, const std::string& reference) {
+    for (std::size_t zeros = 1; zeros < reference.size() && reference[zeros - 1] == '0'; ++zeros)
+        if (reference.compare(zeros, std::string::npos, file) == 0) return true;
+    return false;
+}
+
+std::string quoted(std::string_view cp932) {
+    return "\"" + text::cp932ToUtf8(cp932) + "\"";
+}
+
+} // namespace
+
+void LoadReport::compareWith(const Workspace& reference) {
+    const image::LayoutGeometry geometry = image::geometryOf(image::layoutOf(workspace_.image().memoryMode));
+    const auto compare = [&](int position, int memory) {
+        EntryText loaded;
+        EntryText original;
+        if (position == 0) {
+            loadSystemEntry(workspace_, memory, loaded);
+            loadSystemEntry(reference, memory, original);
+        } else {
+            loadTelephoneEntry(workspace_, position, memory, loaded);
+            loadTelephoneEntry(reference, position, memory, original);
+        }
+        const auto found = memories_.find(position * 1000 + memory);
+        const MemoryState* state = found == memories_.end() ? nullptr : &found->second;
+        const MemoryState* record = state != nullptr && !state->cleared ? state : nullptr;
+        const int line = state != nullptr ? state->line : 0;
+        const std::string number = loaded.numberText();
+        const std::string referenceNumber = original.numberText();
+        const std::string hasHere =
+            referenceNumber.empty() ? "" : "; the reference has " + quoted(referenceNumber);
+        const auto suspect = [&](FindingField field, std::string_view value, std::string_view stored,
+                                 std::string reason) {
+            findings_.push_back(finding(line, position, memory, field, value, stored, FindingAction::Suspect,
+                                        std::move(reason)));
+        };
+
+        if (record != nullptr && isExponentForm(record->number))
+            suspect(FindingField::Number, record->number, number,
+                    "a number in exponent form: a spreadsheet took the telephone number for a number" +
+                        hasHere);
+        else if (record != nullptr && hasFullWidthDialling(record->number))
+            suspect(FindingField::Number, record->number, number,
+                    "full-width digits, letters or hyphens in the number" + hasHere);
+        else if (!number.empty() && lostLeadingZeros(number, referenceNumber))
+            suspect(FindingField::Number, record != nullptr ? record->number : number, number,
+                    "the reference has " + quoted(referenceNumber) + ": the leading zero is lost");
+
+        // A line that empties its memory on purpose is no damage; a memory the file has no line
+        // for, or whose line belongs to another telephone, is.
+        const bool noEntryInFile = record == nullptr || record->numberOfOtherPosition;
+        if (!referenceNumber.empty() && number.empty() && noEntryInFile)
+            suspect(FindingField::Line, record != nullptr ? record->rawLine : "", {},
+                    "the reference has an entry here (" + quoted(referenceNumber) + " " +
+                        quoted(original.kanjiText()) + "), the file none: rows deleted or shifted?");
+
+        if (record == nullptr) return;
+        if (differsOnlyInWidth(record->kanji, original.kanjiText()))
+            suspect(FindingField::Kanji, record->kanji, loaded.kanjiText(),
+                    "differs from the reference " + quoted(original.kanjiText()) +
+                        " only in character width");
+        if (differsOnlyInWidth(record->kana, original.kanaText()))
+            suspect(FindingField::Kana, record->kana, loaded.kanaText(),
+                    "differs from the reference " + quoted(original.kanaText()) + " only in character width");
+    };
+
+    if (kind_ == kMyPhonebookFile) {
+        for (int position = kFirstPhonebookPosition; position <= kLastPhonebookPosition; ++position)
+            for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset)
+                compare(position, geometry.firstTelephoneMemory + offset);
+    } else {
+        for (int memory = 0; memory < geometry.systemMemories; ++memory) compare(0, memory);
+    }
+    sortFindings();
+}
+
+} // namespace rk::phonebook
