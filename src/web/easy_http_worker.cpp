@@ -168,6 +168,11 @@ std::optional<std::string> CEasyHttpWorker::dataScript() {
                                            isCommonPhonebookPath(request_.path)
                                                ? phonebook::PageKind::System
                                                : phonebook::PageKind::Telephone);
+            // Committing the page may take the number of a duplicate out of the working copy. The
+            // backup copy follows at once: the page then shows what was kept, and leaving the edit
+            // ("戻る", which restores the working copy from the backup copy) cannot bring the
+            // duplicate back.
+            phonebook::commitBackup(workspace);
             state_->editedFlag = 0;
         } else {
             phonebook::commitBackup(workspace);

@@ -242,9 +242,18 @@ TEST_F(ServerTest, SubmittedPagesReachTheWorkingCopyAsTheCheckSays) {
     EXPECT_TRUE(entry(53, phonebook::Copy::Backup).numberText().empty());
 }
 
-TEST_F(ServerTest, DuplicatesAreReportedInTheErrorNotice) {
+TEST_F(ServerTest, DuplicatesAreReportedAndNotKeptOnceThePageIsCommitted) {
     workspace.flags().dupCheckEnabled = 1;
-    post(port, "/17tansyuku_01.html", kForm, "s010n1=117&s003n1=117");
+    phonebook::commitBackup(workspace);
+    post(port, "/17tansyuku_01.html", kForm, "s010n1=117&s003n1=117&s020n1=117");
+    // The reload commits the page: the later duplicates lose their number, in both copies, so the
+    // page shows it and leaving the edit does not bring it back.
+    get(port, "/17tansyuku_01m.js?page=001");
+    EXPECT_EQ(entry(3, phonebook::Copy::Working).numberText(), "117");
+    EXPECT_TRUE(entry(20, phonebook::Copy::Working).numberText().empty());
+    EXPECT_TRUE(entry(20, phonebook::Copy::Backup).numberText().empty());
+    phonebook::settleBrowserEdits(workspace);
+    EXPECT_TRUE(entry(20, phonebook::Copy::Working).numberText().empty());
     ASSERT_EQ(ui.notices().size(), 1u);
     // "短縮番号003番と010番が重複して登録されています。"
     EXPECT_EQ(ui.notices()[0].text,
