@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <spawn.h>
@@ -77,15 +78,23 @@ int unprivilegedPortStart() {
 
 TEST(Serve, PrintsItsAddressServesAndSavesOnTerm) {
     rk::testing::TempDir work;
-    ::chmod(work.str().c_str(), 0777); // the server may run as nobody
+    // The server may run as nobody, who may not reach the build tree: the program, its pages and the
+    // file it loads are copied where everybody may read them.
+    namespace fs = std::filesystem;
+    fs::permissions(work.path(), fs::perms::all);
+    const fs::path program = work / "rkdial-cli";
+    fs::copy_file(kCli, program);
+    fs::copy(fs::path(kCli).parent_path() / "HTMLFiles", work / "HTMLFiles", fs::copy_options::recursive);
+    fs::copy_file(RKDIAL_TEST_DATA "/phonebook_file/common_kana_first.rkdat", work / "common.rkdat");
     std::vector<std::string> command;
     // As the administrator the program would bind port 80 itself; as nobody it must fall back.
     if (::geteuid() == 0) command = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
     const std::string saved = (work / "saved.rkdat").string();
-    for (const char* argument :
-         {kCli.c_str(), "serve", "--port", "80", "--no-pauses", "--common",
-          RKDIAL_TEST_DATA "/phonebook_file/common_kana_first.rkdat", "--save-common", saved.c_str()})
-        command.emplace_back(argument);
+    for (const std::string& argument :
+         {program.string(), std::string("serve"), std::string("--port"), std::string("80"),
+          std::string("--no-pauses"), std::string("--common"), (work / "common.rkdat").string(),
+          std::string("--save-common"), saved})
+        command.push_back(argument);
     Child serve(command);
 
     const std::string line = serve.line();
