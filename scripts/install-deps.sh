@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpugixml-dev
+  libpugixml-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
   fonts-ipafont-gothic
   nodejs chromium curl

@@ -3,6 +3,7 @@
 #include "history/phonebook_text.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
+#include "platform/digits.h"
 #include "platform/file_writer.h"
 #include "platform/text.h"
 
@@ -50,30 +51,19 @@ std::string stampText(std::int64_t milliseconds) {
     return text;
 }
 
-bool digitsAt(std::string_view text, std::size_t from, std::size_t count) {
-    for (std::size_t i = from; i < from + count; ++i)
-        if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
-    return true;
-}
-
-int numberAt(std::string_view text, std::size_t from, std::size_t count) {
-    int value = 0;
-    for (std::size_t i = from; i < from + count; ++i) value = value * 10 + (text[i] - '0');
-    return value;
-}
-
 std::optional<std::int64_t> stampMilliseconds(std::string_view stamp) {
-    if (stamp.size() != kStampLength || !digitsAt(stamp, 0, 8) || stamp[8] != 'T' || !digitsAt(stamp, 9, 6) ||
-        stamp[15] != '.' || !digitsAt(stamp, 16, 3) || stamp[19] != 'Z')
+    using text::digitsAt;
+    if (stamp.size() != kStampLength || digitsAt(stamp, 0, 8) < 0 || stamp[8] != 'T' ||
+        digitsAt(stamp, 9, 6) < 0 || stamp[15] != '.' || digitsAt(stamp, 16, 3) < 0 || stamp[19] != 'Z')
         return std::nullopt;
     std::tm utc{};
-    utc.tm_year = numberAt(stamp, 0, 4) - 1900;
-    utc.tm_mon = numberAt(stamp, 4, 2) - 1;
-    utc.tm_mday = numberAt(stamp, 6, 2);
-    utc.tm_hour = numberAt(stamp, 9, 2);
-    utc.tm_min = numberAt(stamp, 11, 2);
-    utc.tm_sec = numberAt(stamp, 13, 2);
-    return static_cast<std::int64_t>(timegm(&utc)) * 1000 + numberAt(stamp, 16, 3);
+    utc.tm_year = digitsAt(stamp, 0, 4) - 1900;
+    utc.tm_mon = digitsAt(stamp, 4, 2) - 1;
+    utc.tm_mday = digitsAt(stamp, 6, 2);
+    utc.tm_hour = digitsAt(stamp, 9, 2);
+    utc.tm_min = digitsAt(stamp, 11, 2);
+    utc.tm_sec = digitsAt(stamp, 13, 2);
+    return static_cast<std::int64_t>(timegm(&utc)) * 1000 + digitsAt(stamp, 16, 3);
 }
 
 // The stamp and direction of a snapshot folder's name; nullopt for any other name.

@@ -1,5 +1,7 @@
 #include "link/http_message.h"
 
+#include "platform/digits.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -17,12 +19,7 @@ unsigned base64Value(char character) {
     return position == std::string_view::npos ? 63u : static_cast<unsigned>(position);
 }
 
-int hexValue(char character) {
-    if (character >= '0' && character <= '9') return character - '0';
-    if (character >= 'A' && character <= 'F') return character - 'A' + 10;
-    if (character >= 'a' && character <= 'f') return character - 'a' + 10;
-    return -1;
-}
+using text::hexValue;
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;

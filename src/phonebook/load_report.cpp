@@ -1,6 +1,7 @@
 #include "phonebook/load_report.h"
 
 #include "image/data_image.h"
+#include "phonebook/page_rules.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 
@@ -39,7 +40,26 @@ std::string joined(const std::vector<std::string>& reasons) {
     return text;
 }
 
-const char* const kStoreBlanks = "characters a name cannot hold (, \" < > \\) become blanks in the phonebook";
+// The page table's characters, one after the other: "0-9 # * - M P", ", \" < > \".
+std::string listed(std::string_view characters) {
+    std::string list;
+    const bool digits = characters.find("0123456789") != std::string_view::npos;
+    if (digits) list = "0-9";
+    for (const char character : characters) {
+        if (digits && character >= '0' && character <= '9') continue;
+        if (!list.empty()) list += ' ';
+        list += character;
+    }
+    return list;
+}
+
+std::string storeBlanksReason() {
+    return "characters a name cannot hold (" + listed(kNameMarkup) + ") become blanks in the phonebook";
+}
+
+std::string longerThanName() {
+    return "longer than " + std::to_string(kNameBytes) + " bytes: cut at " + std::to_string(kNameBytes);
+}
 
 // A character that became a blank in the conversion from UTF-8: the character itself (U+FFFD
 // for a malformed sequence) and why.
@@ -49,35 +69,18 @@ struct BlankedText {
 };
 
 BlankedText describeBlanked(const std::string& original) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(original[i]); };
-    const std::size_t length = original.size();
-    unsigned codePoint = 0;
-    bool wellFormed = length > 0;
-    if (wellFormed) {
-        const unsigned lead = byte(0);
-        const std::size_t expected = lead < 0x80    ? 1
-                                     : lead >= 0xF0 ? 4
-                                     : lead >= 0xE0 ? 3
-                                     : lead >= 0xC2 ? 2
-                                                    : 0;
-        wellFormed = expected == length && lead <= 0xF4;
-        if (wellFormed) {
-            codePoint = expected == 1 ? lead : lead & (0x7Fu >> expected);
-            for (std::size_t i = 1; i < length; ++i) codePoint = (codePoint << 6) | (byte(i) & 0x3Fu);
-            constexpr unsigned kSmallest[] = {0, 0, 0x80, 0x800, 0x10000}; // no overlong forms
-            wellFormed = codePoint >= kSmallest[expected] && codePoint <= 0x10FFFF &&
-                         (codePoint < 0xD800 || codePoint > 0xDFFF);
-        }
-    }
+    const text::Utf8Character character = text::firstUtf8Character(original);
+    const bool wellFormed = character.wellFormed && character.length == original.size();
+    const auto codePoint = static_cast<unsigned>(character.codePoint);
     char text[96];
     if (wellFormed) {
         std::snprintf(text, sizeof text, "U+%04X has no Shift-JIS form: a blank in its place", codePoint);
         return {original, text};
     }
     std::string bytes;
-    for (std::size_t i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < original.size(); ++i) {
         char hex[4];
-        std::snprintf(hex, sizeof hex, "%s%02X", i == 0 ? "" : " ", byte(i));
+        std::snprintf(hex, sizeof hex, "%s%02X", i == 0 ? "" : " ", static_cast<unsigned char>(original[i]));
         bytes += hex;
     }
     std::snprintf(text, sizeof text, "malformed UTF-8 (bytes %s): a blank in its place", bytes.c_str());
@@ -316,10 +319,12 @@ std::vector<LoadFinding> LoadReport::recordFindings(const RecordNote& note) cons
             reasons.push_back("the position field says \"" + shown(fields.position) + "\", not " +
                               threeDigits(note.position) + ": the number is not stored");
         if (note.changes & kNumberCharactersDropped)
-            reasons.push_back("characters other than 0-9 # * - M P dropped");
+            reasons.push_back("characters other than " + listed(kDiallingCharacters) + " dropped");
         if (secondByteKept(fields.number))
             reasons.push_back("the second byte of a double-byte character is kept as \"M\" or \"P\"");
-        if (note.changes & kNumberCut) reasons.push_back("more than 24 dialling characters: cut at 24");
+        if (note.changes & kNumberCut)
+            reasons.push_back("more than " + std::to_string(kNumberCharacters) +
+                              " dialling characters: cut at " + std::to_string(kNumberCharacters));
         if (reasons.empty()) reasons.push_back("changed when stored");
         const bool onlyCut =
             (note.changes & (kNumberCut | kNumberCharactersDropped | kNumberOfOtherPosition)) == kNumberCut;
@@ -331,11 +336,12 @@ std::vector<LoadFinding> LoadReport::recordFindings(const RecordNote& note) cons
     if (fields.kanji != kanji) {
         std::vector<std::string> reasons;
         if (note.changes & kKanjiCutBeforeSplit)
-            reasons.push_back("cut to 19 bytes: the 20th byte would split a double-byte character");
+            reasons.push_back("cut to " + std::to_string(kNameBytes - 1) + " bytes: the " +
+                              std::to_string(kNameBytes) + "th byte would split a double-byte character");
         else if (note.changes & kKanjiCut)
-            reasons.push_back("longer than 20 bytes: cut at 20");
+            reasons.push_back(longerThanName());
         const bool normalised = note.parsed.kanjiText() != kanji;
-        if (normalised) reasons.push_back(kStoreBlanks);
+        if (normalised) reasons.push_back(storeBlanksReason());
         if (fields.kanji.substr(0, 20).find('\0') != std::string_view::npos)
             reasons.push_back("a zero byte ends the name");
         if (reasons.empty()) reasons.push_back("changed when stored");
@@ -352,9 +358,9 @@ std::vector<LoadFinding> LoadReport::recordFindings(const RecordNote& note) cons
                 "double-byte characters blanked (the reading holds half-width characters only)");
         if (note.changes & kKanaEnded)
             reasons.push_back("ended at a byte the reading cannot hold (a control character or 0xE0-0xFF)");
-        if (note.changes & kKanaCut) reasons.push_back("longer than 20 bytes: cut at 20");
+        if (note.changes & kKanaCut) reasons.push_back(longerThanName());
         const bool normalised = note.parsed.kanaText() != kana;
-        if (normalised) reasons.push_back(kStoreBlanks);
+        if (normalised) reasons.push_back(storeBlanksReason());
         if (reasons.empty()) reasons.push_back("changed when stored");
         const bool onlyCut =
             !normalised && (note.changes & (kKanaMarkupReplaced | kKanaDoubleByteBlanked)) == 0;

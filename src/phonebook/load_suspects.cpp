@@ -52,16 +52,12 @@ bool hasFullWidthDialling(std::string_view text) {
     return false;
 }
 
-std::u32string codePoints(const std::string& utf8) {
+std::u32string codePoints(std::string_view utf8) {
     std::u32string result;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        char32_t value = length == 1 ? lead : lead & (0x7Fu >> length);
-        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
-            value = value << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
-        result.push_back(value);
-        i += length;
+    while (!utf8.empty()) {
+        const text::Utf8Character character = text::firstUtf8Character(utf8);
+        result.push_back(character.codePoint);
+        utf8.remove_prefix(character.length);
     }
     return result;
 }

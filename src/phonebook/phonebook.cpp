@@ -3,6 +3,7 @@
 #include "image/data_image.h"
 #include "phonebook/digit_codes.h"
 #include "phonebook/number_index.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,12 +18,6 @@ using image::PhonebookArea;
 using image::SpeedDialEntry;
 using PackedNumber = std::array<std::uint8_t, kPackedNumberBytes>;
 
-constexpr std::size_t kNameBytes = 20;
-
-bool isMarkupCharacter(unsigned char byte) {
-    return byte == ',' || byte == '"' || byte == '<' || byte == '>' || byte == '\\';
-}
-
 // Kanji name: double-byte characters are kept whole, markup characters become blanks.
 void normaliseKanjiName(std::array<char, 21>& name) {
     for (std::size_t i = 0; i < kNameBytes && name[i] != 0; ++i) {
@@ -30,22 +25,24 @@ void normaliseKanjiName(std::array<char, 21>& name) {
         if ((byte >= 0x80 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFE)) {
             if (name[i + 1] == 0) break; // a lead byte alone at the end: nothing to skip
             ++i;
-        } else if (isMarkupCharacter(byte)) {
+        } else if (isNameMarkup(name[i])) {
             name[i] = ' ';
         }
     }
 }
 
-// Kana name: half-width only. A double-byte character becomes two blanks.
+// Kana name: half-width only. A double-byte character becomes two blanks, whichever byte starts
+// it: 0x80..0xA0, or 0xE0..0xFC (second-level kanji, vendors' extensions), which, kept, would
+// leave half a character in the reading and blank the character after it.
 void normaliseKanaName(std::array<char, 21>& name) {
     for (std::size_t i = 0; i < kNameBytes && name[i] != 0; ++i) {
         const auto byte = static_cast<unsigned char>(name[i]);
-        if (byte >= 0x80 && byte <= 0xA0) {
+        if ((byte >= 0x80 && byte <= 0xA0) || text::isLeadByte(byte)) {
             name[i] = ' ';
             // The partner byte goes too, but never the terminator: that would join the name to
             // whatever follows it in the buffer.
             if (name[i + 1] != 0) name[++i] = ' ';
-        } else if (byte >= 0x20 && byte <= 0x5D && isMarkupCharacter(byte)) {
+        } else if (byte >= 0x20 && byte <= 0x5D && isNameMarkup(name[i])) {
             name[i] = ' ';
         }
     }
@@ -318,22 +315,20 @@ void applyPageFromBackup(Workspace& workspace, int page, PageKind kind) {
     restoreFromBackup(workspace);
     if (page == 0) return;
     const PhonebookArea& backup = workspace.image().backupCopy;
+    const bool known = page >= 1 && page <= pageBook(kind).pages;
     if (kind == PageKind::System) {
-        if (page < 1 || page > kSystemPages) return;
-        const int first = (page - 1) * kMemoriesPerSystemPage;
-        const int last = std::min(page * kMemoriesPerSystemPage - 1, 989);
-        for (int memory = last; memory >= first; --memory) {
+        if (!known) return;
+        const PageSpan span = pageSpan(kind, page);
+        for (int memory = span.lastMemory; memory >= span.firstMemory; --memory) {
             if (systemSlot(workspace, memory) < 0) continue;
             EntryText text = rawText(backup[static_cast<std::size_t>(memory)]);
             storeSystemEntryChecked(workspace, memory, text, Copy::Working);
         }
         return;
     }
-    const int firstPosition = (page >= 1 && page <= kTelephonePages)
-                                  ? kFirstPhonebookPosition + 2 * (page - 1)
-                                  : kFirstPhonebookPosition;
+    const PageSpan span = pageSpan(kind, known ? page : 1);
     const image::LayoutGeometry geometry = image::geometryOf(currentLayout(workspace));
-    for (int position = firstPosition; position <= firstPosition + 1; ++position) {
+    for (int position = span.firstPosition; position <= span.lastPosition; ++position) {
         for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset) {
             const int memory = geometry.firstTelephoneMemory + offset;
             const int slot = telephoneSlot(workspace, position, memory);

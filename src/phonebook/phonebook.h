@@ -6,18 +6,12 @@
 
 #include "image/speed_dial_tables.h"
 #include "phonebook/entry_text.h"
+#include "phonebook/page_rules.h"
 #include "phonebook/workspace.h"
 
 namespace rk::phonebook {
 
 enum class Copy { Working, Backup };
-enum class PageKind { System, Telephone };
-
-constexpr int kSystemPages = 20;
-constexpr int kTelephonePages = 50;
-constexpr int kMemoriesPerSystemPage = 50;
-constexpr int kFirstPhonebookPosition = 101;
-constexpr int kLastPhonebookPosition = 200;
 
 void resetDuplicateReport(Workspace& workspace);
 
@@ -52,7 +46,8 @@ void commitBackup(Workspace& workspace);      // backup := working
 void restoreFromBackup(Workspace& workspace); // working := backup
 
 // Restores the working copy from the backup copy and then stores the entries of one edit page
-// again with the checked store. Page 0 stands for everything and only restores.
+// (see page_rules.h) again with the checked store. Page 0 stands for everything and only
+// restores; a my-phonebook page the book does not have stands for its first page.
 void applyPageFromBackup(Workspace& workspace, int page, PageKind kind);
 
 // MemoryMode, the memory-count byte of the image (1 = 600 common memories, 2 = 990), for code

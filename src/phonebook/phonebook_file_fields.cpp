@@ -1,6 +1,6 @@
 #include "phonebook/phonebook_file_fields.h"
 
-#include "phonebook/digit_codes.h"
+#include "phonebook/page_rules.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -8,15 +8,12 @@
 namespace rk::phonebook::detail {
 namespace {
 
-constexpr std::size_t kNameBytes = 20;
-
 bool isDigit(char character) {
     return character >= '0' && character <= '9';
 }
 
 bool isDiallingCharacter(char character) {
-    return isDigit(character) || character == '#' || character == '*' || character == '-' ||
-           character == 'M' || character == 'P';
+    return kDiallingCharacters.find(character) != std::string_view::npos;
 }
 
 } // namespace
@@ -64,7 +61,7 @@ void filterNumber(std::string_view field, std::array<char, 25>& number, std::uin
     number.fill(0);
     std::size_t length = 0;
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (length == static_cast<std::size_t>(kMaxNumberDigits)) {
+        if (length == kNumberCharacters) {
             // Past the 24th the dialling characters are cut, the others dropped all the same.
             if constexpr (kNoted)
                 for (; i < field.size(); ++i)

@@ -72,24 +72,32 @@ size_t utf8SequenceLength(unsigned char byte) {
     return 1;
 }
 
-// How many bytes of the text make its first character: the whole sequence when it is well formed,
-// otherwise the lead byte and the continuation bytes that follow it (at least one byte), so that
-// a broken character never swallows the comma or line end after it.
-size_t utf8CharacterLength(std::string_view text) {
-    const size_t expected = utf8SequenceLength(static_cast<unsigned char>(text.front()));
-    size_t length = 1;
-    while (length < expected && length < text.size() &&
-           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
-        ++length;
-    return length;
-}
-
 } // namespace
+
+Utf8Character firstUtf8Character(std::string_view utf8) {
+    Utf8Character character;
+    if (utf8.empty()) return character;
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(utf8[i]); };
+    const unsigned lead = byte(0);
+    const size_t expected = utf8SequenceLength(static_cast<unsigned char>(lead));
+    character.length = 1;
+    while (character.length < expected && character.length < utf8.size() &&
+           (byte(character.length) & 0xC0) == 0x80)
+        ++character.length;
+    char32_t codePoint = expected == 1 ? lead : lead & (0x7Fu >> expected);
+    for (size_t i = 1; i < character.length; ++i) codePoint = (codePoint << 6) | (byte(i) & 0x3Fu);
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000}; // no overlong forms
+    character.wellFormed = character.length == expected && (lead < 0x80 || expected > 1) &&
+                           codePoint >= kSmallest[expected] && codePoint <= 0x10FFFF &&
+                           (codePoint < 0xD800 || codePoint > 0xDFFF);
+    character.codePoint = character.wellFormed ? codePoint : 0xFFFD;
+    return character;
+}
 
 std::string toCp932WithBlanks(std::string_view utf8, std::vector<BlankedCharacter>* blanked) {
     std::string output;
     toCp932Converter().convert(utf8, output, [blanked](std::string& out, std::string_view rest) {
-        const size_t length = utf8CharacterLength(rest);
+        const size_t length = firstUtf8Character(rest).length;
         if (blanked != nullptr) blanked->push_back({out.size(), std::string(rest.substr(0, length))});
         out.push_back(' ');
         return length;

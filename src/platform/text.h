@@ -30,6 +30,17 @@ struct BlankedCharacter {
 // given, receives every such blank in order.
 std::string toCp932WithBlanks(std::string_view utf8, std::vector<BlankedCharacter>* blanked);
 
+// The first character of a UTF-8 text. A malformed sequence (a stray continuation byte, a lead
+// byte without its continuation bytes, an overlong form, a surrogate, anything beyond U+10FFFF)
+// is not well formed and spans its lead byte and the continuation bytes that follow it, at
+// least one byte, so that a broken character never swallows the comma or line end after it.
+struct Utf8Character {
+    char32_t codePoint = 0; // U+FFFD when not well formed
+    std::size_t length = 0; // 0 only for an empty text
+    bool wellFormed = false;
+};
+Utf8Character firstUtf8Character(std::string_view utf8);
+
 // Converts CP932 to UTF-8; bytes that are not valid CP932 become U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);
 

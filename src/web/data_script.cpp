@@ -1,5 +1,7 @@
 #include "web/data_script.h"
 
+#include "platform/digits.h"
+
 #include "web/dataset_fields.h"
 #include "web/field_table.h"
 #include "web/key_fields.h"
@@ -28,16 +30,6 @@ int leadingNumber(std::string_view text, int limit) {
         if (!isDigit(c)) break;
         value = value * 10 + (c - '0');
         if (value > limit) value = limit;
-    }
-    return value;
-}
-
-int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
-    if (at + count > text.size()) return -1;
-    int value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (!isDigit(text[i])) return -1;
-        value = value * 10 + (text[i] - '0');
     }
     return value;
 }
@@ -234,14 +226,14 @@ private:
         phonebook::EntryText text;
         switch (entry.front()) {
         case 's': {
-            const int memory = digitsAt(entry, 1, 3);
+            const int memory = text::digitsAt(entry, 1, 3);
             if (memory < 0) return {};
             if (!values_.systemEntry(memory, text)) return std::vector<std::string>(4);
             return {text.numberText(), text.kanjiText(), text.kanaText(), std::string("0") + text.group};
         }
         case 't': {
-            const int position = digitsAt(entry, 1, 3);
-            const int memory = digitsAt(entry, 5, 3);
+            const int position = text::digitsAt(entry, 1, 3);
+            const int memory = text::digitsAt(entry, 5, 3);
             if (position < 0 || memory < 0 || entry[4] != '_') return {};
             if (!values_.telephoneEntry(position, memory, text)) return std::vector<std::string>(3);
             return {text.numberText(), text.kanjiText(), text.kanaText()};

@@ -652,27 +652,31 @@ constexpr auto kGroup16 =
 
 // ---- groups 17 to 20: one sub-page each, one selection per page of the browser -------------
 
-constexpr std::size_t kCommonPages = 20;
+// The phonebooks' pages as the page table holds them: for each page its memories (and, for my
+// phonebook, its positions) and the sub-fields 1..n of every entry.
+using phonebook::PageKind;
+constexpr std::size_t kCommonPages = static_cast<std::size_t>(phonebook::kCommonBook.pages);
 constexpr auto kCommonRanges = [] {
     std::array<IndexRange, kCommonPages * 2> ranges{};
     for (std::size_t k = 0; k < kCommonPages; ++k) {
-        const auto first = static_cast<std::uint16_t>(50 * k);
-        // The last page ends at 989: 990 memories at most.
-        const auto last = static_cast<std::uint16_t>(k + 1 == kCommonPages ? 989 : first + 49);
-        ranges[2 * k] = {first, last};
-        ranges[2 * k + 1] = {1, 4};
+        const phonebook::PageSpan span = phonebook::pageSpan(PageKind::System, static_cast<int>(k + 1));
+        ranges[2 * k] = {static_cast<std::uint16_t>(span.firstMemory),
+                         static_cast<std::uint16_t>(span.lastMemory)};
+        ranges[2 * k + 1] = {1, static_cast<std::uint16_t>(phonebook::kCommonBook.fields.size())};
     }
     return ranges;
 }();
 
-constexpr std::size_t kMyPages = 50;
+constexpr std::size_t kMyPages = static_cast<std::size_t>(phonebook::kMyBook.pages);
 constexpr auto kMyRanges = [] {
     std::array<IndexRange, kMyPages * 3> ranges{};
-    for (std::size_t k = 1; k <= kMyPages; ++k) {
-        ranges[3 * (k - 1)] = {static_cast<std::uint16_t>(99 + 2 * k),
-                               static_cast<std::uint16_t>(100 + 2 * k)};
-        ranges[3 * (k - 1) + 1] = {980, 999};
-        ranges[3 * (k - 1) + 2] = {1, 3};
+    for (std::size_t k = 0; k < kMyPages; ++k) {
+        const phonebook::PageSpan span = phonebook::pageSpan(PageKind::Telephone, static_cast<int>(k + 1));
+        ranges[3 * k] = {static_cast<std::uint16_t>(span.firstPosition),
+                         static_cast<std::uint16_t>(span.lastPosition)};
+        ranges[3 * k + 1] = {static_cast<std::uint16_t>(span.firstMemory),
+                             static_cast<std::uint16_t>(span.lastMemory)};
+        ranges[3 * k + 2] = {1, static_cast<std::uint16_t>(phonebook::kMyBook.fields.size())};
     }
     return ranges;
 }();
@@ -714,10 +718,15 @@ constexpr auto kOneTouchRanges = [] {
     return ranges;
 }();
 
-constexpr FieldDescriptor kCommonPhonebook[] = {
-    {"s%03dn%d", 1, 2, static_cast<std::int32_t>(kCommonPages), {1, 0, 0, 0}, kCommonRanges}};
+// Sub-field, then entry; sub-field, then memory, then position.
+constexpr FieldDescriptor kCommonPhonebook[] = {{phonebook::kCommonBook.nameFormat,
+                                                 1,
+                                                 2,
+                                                 static_cast<std::int32_t>(kCommonPages),
+                                                 {1, 0, 0, 0},
+                                                 kCommonRanges}};
 constexpr FieldDescriptor kMyPhonebook[] = {
-    {"t%03d_%03dn%d", 1, 3, static_cast<std::int32_t>(kMyPages), {2, 1, 0, 0}, kMyRanges}};
+    {phonebook::kMyBook.nameFormat, 1, 3, static_cast<std::int32_t>(kMyPages), {2, 1, 0, 0}, kMyRanges}};
 constexpr FieldDescriptor kAnythingKeys[] = {
     {"i14_%03d_%02d_%dn%d",
      1,
@@ -772,6 +781,9 @@ constexpr bool tableIsConsistent() {
 }
 static_assert(tableIsConsistent(), "every sub-page is listed and every descriptor fits its format");
 static_assert(kGroup3[5][0].nameFormat == "h120", "the memory count leads group 3, sub-page 6");
+static_assert(kGroups[kCommonPhonebookGroup - 1][0][0].nameFormat == phonebook::kCommonBook.nameFormat &&
+                  kGroups[kMyPhonebookGroup - 1][0][0].nameFormat == phonebook::kMyBook.nameFormat,
+              "the phonebooks' pages sit at the groups the page table gives them");
 
 } // namespace
 

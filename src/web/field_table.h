@@ -8,6 +8,8 @@
 // sub-page whose ranges come in several selections, one per page the browser shows.
 #pragma once
 
+#include "phonebook/page_rules.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -37,8 +39,8 @@ using SubPage = std::span<const FieldDescriptor>;
 
 constexpr int kFirstPageGroup = 1;
 constexpr int kLastPageGroup = 20;
-constexpr int kCommonPhonebookGroup = 17;
-constexpr int kMyPhonebookGroup = 18;
+constexpr int kCommonPhonebookGroup = phonebook::kCommonBook.pageGroup;
+constexpr int kMyPhonebookGroup = phonebook::kMyBook.pageGroup;
 constexpr int kAnythingKeyGroup = 19;
 constexpr int kOneTouchKeyGroup = 20;
 constexpr std::size_t kSubPageCount = 344;

@@ -1,6 +1,8 @@
 #include "web/form_decoder.h"
 
 #include "image/command_engine.h"
+#include "phonebook/page_rules.h"
+#include "platform/digits.h"
 #include "platform/text.h"
 #include "web/dataset_fields.h"
 #include "web/key_fields.h"
@@ -17,29 +19,11 @@
 namespace rk::web {
 namespace {
 
-constexpr std::size_t kNumberCharacters = 24;
-constexpr std::size_t kNameBytes = 20;
-constexpr int kNamePieces = 20;
+using phonebook::kNameBytes;
+using text::hexValue;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
-    if (at + count > text.size()) return -1;
-    int value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (!isDigit(text[i])) return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
 }
 
 struct Pair {
@@ -61,10 +45,20 @@ std::vector<Pair> pairsOf(std::string_view body) {
     return pairs;
 }
 
-// Plain: numbers, common-phonebook kana, groups, key data. Name: kanji names and my-phonebook
-// kana, which also end at ',', '<', '>' and TAB, and at an escape after 20 pieces. Command:
-// data-set values, which end at '@', ',', '<', '>' and TAB.
+// Plain and Name as the page table reads the phonebook's fields (plain: numbers, common-phonebook
+// kana, groups; name: kanji names and my-phonebook kana); key data is read plain. Command:
+// data-set values, which end where names end and also at '@'.
 enum class Variant { Plain, Name, Command };
+
+Variant variantOf(phonebook::ValueReading reading) {
+    return reading == phonebook::ValueReading::Name ? Variant::Name : Variant::Plain;
+}
+
+bool endsValue(char c, Variant variant) {
+    if (phonebook::kPlainValueEnds.find(c) != std::string_view::npos) return true;
+    if (variant != Variant::Plain && phonebook::kNameValueEnds.find(c) != std::string_view::npos) return true;
+    return variant == Variant::Command && c == '@';
+}
 
 std::string decodeValue(std::string_view raw, Variant variant) {
     std::string value;
@@ -72,11 +66,9 @@ std::string decodeValue(std::string_view raw, Variant variant) {
     bool inRun = false;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
-        if (c == '&' || c == '=' || c == '\r' || c == '\n') break;
-        if (variant != Variant::Plain && (c == ',' || c == '<' || c == '>' || c == '\t')) break;
-        if (variant == Variant::Command && c == '@') break;
+        if (endsValue(c, variant)) break;
         if (c == '%' && i + 2 < raw.size() && hexValue(raw[i + 1]) >= 0 && hexValue(raw[i + 2]) >= 0) {
-            if (variant == Variant::Name && pieces >= kNamePieces) break;
+            if (variant == Variant::Name && pieces >= phonebook::kNameValuePieces) break;
             value += static_cast<char>(hexValue(raw[i + 1]) * 16 + hexValue(raw[i + 2]));
             i += 2;
             ++pieces;
@@ -148,10 +140,8 @@ public:
             if (name.empty()) continue;
             switch (name.front()) {
             case 's':
-                commonEntry(i);
-                break;
             case 't':
-                myEntry(i);
+                phonebookEntry(i);
                 break;
             case 'h':
                 dataSetFields(i);
@@ -199,40 +189,38 @@ private:
 
     static bool isSubFieldDigit(char c, int count) { return c >= '1' && c < '1' + count; }
 
-    // "sMMMnD"
-    void commonEntry(std::size_t i) {
-        const std::string_view name = pairs_[i].name;
-        const int memory = digitsAt(name, 1, 3);
-        if (name.size() != 6 || memory < 0 || name[4] != 'n' || !isSubFieldDigit(name[5], 4)) return;
-        const std::optional<Values> values = gather(i, 4);
+    // A phonebook field ("s005n2", "t101_980n3"): the entry's values, read the way the page
+    // table says, into one record stored as soon as it is complete.
+    void phonebookEntry(std::size_t i) {
+        const std::optional<phonebook::FieldAddress> address = phonebook::fieldAddressOf(pairs_[i].name);
+        if (!address) return;
+        const std::span<const phonebook::PageField> fields = phonebook::pageBook(address->kind).fields;
+        const std::optional<Values> values = gather(i, fields.size());
         if (!values) return;
         phonebook::EntryText text{};
-        copyInto(text.number, decoded((*values)[0], Variant::Plain), kNumberCharacters);
-        copyInto(text.kanjiName, decoded((*values)[1], Variant::Name), kNameBytes);
-        dropCutLeadByte(text.kanjiName);
-        copyInto(text.kanaName, decoded((*values)[2], Variant::Plain), kNameBytes);
-        dropCutLeadByte(text.kanaName);
-        text.group = groupByte(decoded((*values)[3], Variant::Plain));
-        target_.storeSystemEntry(memory, text);
-    }
-
-    // "tPPP_MMMnD"
-    void myEntry(std::size_t i) {
-        const std::string_view name = pairs_[i].name;
-        const int position = digitsAt(name, 1, 3);
-        const int memory = digitsAt(name, 5, 3);
-        if (name.size() != 10 || position < 0 || name[4] != '_' || memory < 0 || name[8] != 'n' ||
-            !isSubFieldDigit(name[9], 3))
-            return;
-        const std::optional<Values> values = gather(i, 3);
-        if (!values) return;
-        phonebook::EntryText text{};
-        copyInto(text.number, decoded((*values)[0], Variant::Plain), kNumberCharacters);
-        copyInto(text.kanjiName, decoded((*values)[1], Variant::Name), kNameBytes);
-        dropCutLeadByte(text.kanjiName);
-        copyInto(text.kanaName, decoded((*values)[2], Variant::Name), kNameBytes);
-        dropCutLeadByte(text.kanaName);
-        target_.storeTelephoneEntry(position, memory, text);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            const std::string value = decoded((*values)[k], variantOf(fields[k].reading));
+            switch (fields[k].subField) {
+            case phonebook::SubField::Number:
+                copyInto(text.number, value, phonebook::kNumberCharacters);
+                break;
+            case phonebook::SubField::KanjiName:
+                copyInto(text.kanjiName, value, kNameBytes);
+                dropCutLeadByte(text.kanjiName);
+                break;
+            case phonebook::SubField::KanaName:
+                copyInto(text.kanaName, value, kNameBytes);
+                dropCutLeadByte(text.kanaName);
+                break;
+            case phonebook::SubField::Group:
+                text.group = groupByte(value);
+                break;
+            }
+        }
+        if (address->kind == phonebook::PageKind::System)
+            target_.storeSystemEntry(address->memory, text);
+        else
+            target_.storeTelephoneEntry(address->position, address->memory, text);
     }
 
     void dataSetFields(std::size_t i) {
@@ -341,7 +329,7 @@ std::string duplicateMessage(const phonebook::DuplicateReport& report, phonebook
 }
 
 int firstEntryOfBody(std::string_view body) {
-    return digitsAt(body, 1, 3);
+    return text::digitsAt(body, 1, 3);
 }
 
 } // namespace rk::web

@@ -1,5 +1,8 @@
 #include "web/http_request.h"
 
+#include "phonebook/page_rules.h"
+#include "platform/digits.h"
+
 namespace rk::web {
 namespace {
 
@@ -19,12 +22,7 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+using text::hexValue;
 
 // A decimal integer at the start of the text, as the value of at most nine characters that it
 // is: an optional sign, then digits up to the first other character.
@@ -120,11 +118,11 @@ bool isDataScriptPath(std::string_view path) {
 }
 
 bool isSpeedDialPagePath(std::string_view path) {
-    return isCommonPhonebookPath(path) || path.find("18tel_") != std::string_view::npos;
+    return isCommonPhonebookPath(path) || path.find(phonebook::kMyBook.filePrefix) != std::string_view::npos;
 }
 
 bool isCommonPhonebookPath(std::string_view path) {
-    return path.find("17tansyuku_") != std::string_view::npos;
+    return path.find(phonebook::kCommonBook.filePrefix) != std::string_view::npos;
 }
 
 } // namespace rk::web

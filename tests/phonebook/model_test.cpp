@@ -46,10 +46,14 @@ TEST_F(DigitCodes, TwentyFourDigitsFillTwelveBytesAndTheTwentyFifthIsLost) {
 using Normalisation = PhonebookTest;
 
 TEST_F(Normalisation, KanaDoubleByteCharacterBecomesTwoBlanks) {
-    ASSERT_TRUE(storeSystem(0, "1", rk::text::toCp932("ｱ") + "\x83\x41" + rk::text::toCp932("ｲ")));
-    EntryText text;
-    ASSERT_TRUE(loadSystemEntry(ws(), 0, text));
-    EXPECT_EQ(text.kanaText(), "\xB1  \xB2");
+    // Whatever its lead byte: 0x83 (katakana) or 0xE0 (second-level kanji, whose second byte
+    // 0x9F must not take the next character with it).
+    for (const char* wide : {"\x83\x41", "\xE0\x9F", "\xFA\x40"}) {
+        ASSERT_TRUE(storeSystem(0, "1", rk::text::toCp932("ｱ") + wide + rk::text::toCp932("ｲ")));
+        EntryText text;
+        ASSERT_TRUE(loadSystemEntry(ws(), 0, text));
+        EXPECT_EQ(text.kanaText(), "\xB1  \xB2") << wide;
+    }
 }
 
 TEST_F(Normalisation, MarkupCharactersBecomeBlanksButDoubleByteCharactersStayWhole) {

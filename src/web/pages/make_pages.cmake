@@ -1,9 +1,13 @@
 # Builds the edit pages into OUTPUT_DIR: every phonebook page from its template, the start page
 # with its links, the list page, and the scripts. Everything the browser gets is Shift_JIS, so
-# each file is written as UTF-8 into WORK_DIR first and converted with ICONV.
-#   cmake -DSOURCE_DIR=... -DOUTPUT_DIR=... -DWORK_DIR=... -DICONV=... -P make_pages.cmake
+# each file is written as UTF-8 into WORK_DIR first and converted with ICONV. The pages, their
+# titles and the rules of their fields come from the phonebook's page table, as page_table wrote
+# it: PAGE_RULES (for the rules script) and PAGE_LIST (the pages).
+#   cmake -DSOURCE_DIR=... -DOUTPUT_DIR=... -DWORK_DIR=... -DICONV=... -DPAGE_RULES=... -DPAGE_LIST=...
+#         -P make_pages.cmake
 
 file(MAKE_DIRECTORY "${OUTPUT_DIR}" "${WORK_DIR}")
+include("${PAGE_LIST}")
 
 function(emit name content)
   file(WRITE "${WORK_DIR}/${name}" "${content}")
@@ -34,23 +38,18 @@ function(script name)
   emit(${name} "${text}")
 endfunction()
 
-function(pad3 out number)
-  string(SUBSTRING "00${number}" 0 -1 padded)
-  string(LENGTH "${padded}" length)
-  math(EXPR start "${length} - 3")
-  string(SUBSTRING "${padded}" ${start} 3 padded)
-  set(${out} "${padded}" PARENT_SCOPE)
-endfunction()
-
-function(pad2 out number)
-  if(number LESS 10)
-    set(${out} "0${number}" PARENT_SCOPE)
-  else()
-    set(${out} "${number}" PARENT_SCOPE)
-  endif()
-endfunction()
-
-script(rkrules.js rules.js)
+# The rules script with the page table written in.
+file(READ "${SOURCE_DIR}/rules.js" rules)
+compact(rules "${rules}" "//")
+set(placeholder "/*@PAGE_TABLE@*/null")
+string(FIND "${rules}" "${placeholder}" at)
+if(at LESS 0)
+  message(FATAL_ERROR "rules.js: no ${placeholder} for the page table")
+endif()
+file(READ "${PAGE_RULES}" table)
+string(STRIP "${table}" table)
+string(REPLACE "${placeholder}" "${table}" rules "${rules}")
+emit(rkrules.js "${rules}")
 script(rkdial.js common.js)
 script(rkedit.js edit.js)
 script(rksend.js send.js)
@@ -83,35 +82,26 @@ function(page template name section)
   emit(${name} "${text}")
 endfunction()
 
-# Common phonebook: page k holds memories 50(k-1) .. 50(k-1)+49, the last page ends at 989.
+# Common phonebook: each page holds a range of memories.
 set(COMMON_LINKS "")
-set(BOOK 17)
-foreach(PAGE RANGE 1 20)
-  math(EXPR first "50 * (${PAGE} - 1)")
-  math(EXPR last "${first} + 49")
-  if(PAGE EQUAL 20)
-    set(last 989)
-  endif()
-  pad3(first_text ${first})
-  pad3(last_text ${last})
-  pad2(number ${PAGE})
-  set(range "${first_text}～${last_text}")
-  set(FILE "17tansyuku_${number}.html")
-  set(TITLE "共通電話帳[PAGE${PAGE}(短縮番号${range})]")
+set(BOOK ${COMMON_BOOK})
+foreach(PAGE RANGE 1 ${COMMON_PAGES})
+  set(FILE "${COMMON_PAGE_${PAGE}_FILE}")
+  set(TITLE "${COMMON_PAGE_${PAGE}_TITLE}")
+  set(range "${COMMON_PAGE_${PAGE}_RANGE}")
   set(HEADING "共通電話帳 PAGE${PAGE}　短縮番号 ${range}")
   page(page.html.in ${FILE} edit)
   string(APPEND COMMON_LINKS "<li><a href=\"${FILE}\">PAGE${PAGE}<b>短縮番号 ${range}</b></a></li>\n")
 endforeach()
 
-# My phonebook: page k holds the telephone positions 99+2k and 100+2k.
+# My phonebook: each page holds the memories of a few telephone positions.
 set(MY_LINKS "")
-set(BOOK 18)
-foreach(PAGE RANGE 1 50)
-  math(EXPR low "99 + 2 * ${PAGE}")
-  math(EXPR high "${low} + 1")
-  pad2(number ${PAGE})
-  set(FILE "18tel_${number}.html")
-  set(TITLE "マイ電話帳[PAGE${PAGE}(収容位置${low},${high})]")
+set(BOOK ${MY_BOOK})
+foreach(PAGE RANGE 1 ${MY_PAGES})
+  set(FILE "${MY_PAGE_${PAGE}_FILE}")
+  set(TITLE "${MY_PAGE_${PAGE}_TITLE}")
+  set(low "${MY_PAGE_${PAGE}_FIRST}")
+  set(high "${MY_PAGE_${PAGE}_LAST}")
   set(HEADING "マイ電話帳 PAGE${PAGE}　収容位置 ${low}・${high}")
   page(page.html.in ${FILE} edit)
   string(APPEND MY_LINKS "<li><a href=\"${FILE}\">${low}・${high}<b>PAGE${PAGE}</b></a></li>\n")

@@ -8,15 +8,21 @@
 })(this, function () {
   'use strict';
 
+  // The phonebook's page table (src/phonebook/page_rules.h), written in when the pages are built:
+  // the pages of both books, what each field holds, the memories of each memory count.
+  var TABLE = /*@PAGE_TABLE@*/null;
+
   // Characters with a double-byte Shift_JIS code, taken from the browser's own decoder: the
-  // encoder that submits the form is its inverse, so this is exactly what can be sent. One bit
-  // per character of the basic plane; every pair is decoded with a line feed after it.
+  // encoder that submits the form is its inverse, so this is exactly what can be sent, leaving
+  // out the user-defined area (leads 0xF0..0xF9), which the encoder never sends. One bit per
+  // character of the basic plane; every pair is decoded with a line feed after it.
   var doubleByte = null;
   function doubleByteMap() {
     if (doubleByte) return doubleByte;
     var bytes = new Uint8Array(60 * 188 * 3), at = 0;
     for (var lead = 0x81; lead <= 0xfc; lead++) {
       if (lead === 0xa0) lead = 0xe0;
+      if (lead === 0xf0) lead = 0xfa;
       for (var trail = 0x40; trail <= 0xfc; trail++) {
         if (trail === 0x7f) continue;
         bytes[at++] = lead;
@@ -24,7 +30,7 @@
         bytes[at++] = 10;
       }
     }
-    var text = new TextDecoder('shift_jis').decode(bytes);
+    var text = new TextDecoder('shift_jis').decode(bytes.subarray(0, at));
     doubleByte = new Uint8Array(8192);
     for (var i = 0, start = 0; i <= text.length; i++) {
       if (i < text.length && text.charCodeAt(i) !== 10) continue;
@@ -98,42 +104,42 @@
     });
   }
 
-  var NUMBER_LIMIT = 24;
-  var NAME_LIMIT = 20;
+  var NUMBER = TABLE.number, NAME = TABLE.name;
+  var NUMBER_LIMIT = NUMBER.limit;
+  var NAME_LIMIT = NAME.limit;
   var ERRORS = { end: 1, cut: 1, over: 1, split: 1, bad: 1 };
 
   // The number as the store keeps it: a character outside the dialling set ends the number
-  // (it packs as the end code), and only 24 characters fit.
+  // (it packs as the end code), and only so many characters fit.
   function checkNumber(text) {
     var chars = Array.from(text), marks = [], kept = '';
     var ended = false;
     chars.forEach(function (ch, i) {
       if (ended) { marks[i] = 'cut'; return; }
-      if (!/[0-9*#\-MP]/.test(ch)) { ended = true; marks[i] = 'end'; return; }
+      if (NUMBER.keep.indexOf(ch) < 0 || NUMBER.ends.indexOf(ch) >= 0) { ended = true; marks[i] = 'end'; return; }
       if (kept.length >= NUMBER_LIMIT) { marks[i] = 'over'; return; }
       kept += ch;
     });
     return summary(marks, { stored: kept, length: chars.length });
   }
 
-  // Names, per field: which characters end the value in the decoder, which become blanks in the
-  // store, and whether double-byte characters are allowed at all. The kanji name and the my
-  // phonebook's kana go through the decoder's name variant, the common kana through the plain one.
-  var NAME_RULES = {
-    kanji: { ends: ',<>\t', blanks: '"\\\u00a5', wide: true },
-    kana: { ends: '', blanks: ',"<>\\\u00a5', wide: false },
-    mykana: { ends: ',<>\t', blanks: '"\\\u00a5', wide: false }
-  };
+  // The byte a one-byte character is sent as: the yen sign and the overline take the places of
+  // the backslash and the tilde.
+  function byteOf(ch) {
+    return ch === '\u00a5' ? '\\' : ch === '\u203e' ? '~' : ch;
+  }
 
+  // Names, per field (the table's fields): which typed characters end the value in the decoder,
+  // and whether double-byte characters are kept; the store turns the table's blanks into blanks.
   function checkName(text, kind) {
-    var rule = NAME_RULES[kind];
+    var rule = TABLE.fields[kind];
     var chars = Array.from(text), marks = [], bytes = 0, ended = false;
     chars.forEach(function (ch, i) {
       if (ended) { marks[i] = 'cut'; return; }
       if (rule.ends.indexOf(ch) >= 0) { ended = true; marks[i] = 'end'; return; }
       var length = sjisLength(ch);
       if (!length) marks[i] = 'bad';
-      else if (rule.blanks.indexOf(ch) >= 0 || (length === 2 && !rule.wide)) marks[i] = 'blank';
+      else if (length === 2 ? !rule.wide : NAME.blanks.indexOf(byteOf(ch)) >= 0) marks[i] = 'blank';
       var sent = length || sentText(ch).length;
       if (bytes >= NAME_LIMIT) marks[i] = 'over';
       else if (bytes + sent > NAME_LIMIT) marks[i] = length === 2 ? 'split' : 'over';
@@ -142,20 +148,29 @@
     return summary(marks, { bytes: bytes, length: chars.length });
   }
 
+  // Characters as the reasons list them: the digits as one range, the rest one by one.
+  function listed(chars) {
+    var rest = chars.replace(/[0-9]/g, '');
+    return (rest.length + 10 === chars.length ? '0～9 ' : '') + rest.split('').join(' ');
+  }
+
   // Why the marked characters of a field are marked, one text per kind of mark.
+  var BLANKS = listed(NAME.blanks) + (NAME.blanks.indexOf('\\') >= 0 ? ' \u00a5' : '');
   var WHY = {
-    number: { end: '使えない文字以降は登録されません（0～9 * # - M P）', over: '24桁を超える分は登録されません' },
-    name: { end: '「, < >」以降は登録されません', over: '20バイトを超える分は登録されません',
-      split: '20バイト目で切れる全角文字は登録されません', bad: 'Shift_JIS にない文字は送れません',
-      blank: '「" \\ ¥」は空白になります' },
-    kana: { blank: '全角文字と「, " < > \\」は空白になります（半角で入力）' }
+    number: { end: '使えない文字以降は登録されません（' + listed(NUMBER.keep) + '）',
+      over: NUMBER_LIMIT + '桁を超える分は登録されません' },
+    name: { over: NAME_LIMIT + 'バイトを超える分は登録されません',
+      split: NAME_LIMIT + 'バイト目で切れる全角文字は登録されません', bad: 'Shift_JIS にない文字は送れません',
+      blank: '「' + BLANKS + '」は空白になります' },
+    kana: { blank: '全角文字と「' + BLANKS + '」は空白になります（半角で入力）' }
   };
 
   function reasons(kind, result) {
     var list = [];
     result.marks.forEach(function (mark) {
       var set = kind === 'number' ? WHY.number : mark === 'blank' && kind !== 'kanji' ? WHY.kana : WHY.name;
-      if (set[mark] && list.indexOf(set[mark]) < 0) list.push(set[mark]);
+      var why = mark === 'end' && kind !== 'number' ? '「' + listed(TABLE.fields[kind].ends) + '」以降は登録されません' : set[mark];
+      if (why && list.indexOf(why) < 0) list.push(why);
     });
     return list;
   }
@@ -217,42 +232,44 @@
     return names;
   }
 
-  // The pages of the two books.
-  var COMMON = '17', MY = '18';
+  // The table's printf patterns: "%d", "%03d" and "%s", filled in order.
+  function fillIn(pattern, values) {
+    var i = 0;
+    return pattern.replace(/%(0\d+)?([ds])/g, function (all, width) {
+      var value = values[i++];
+      return width ? pad(value, +width) : String(value);
+    });
+  }
+
+  // The pages of the two books, first and last of each in a row: the common book's pages hold
+  // memories, my phonebook's positions with the same memories each.
+  var COMMON = TABLE.common, MY = TABLE.my;
   function pageInfo(book, page) {
-    if (book === COMMON) {
-      var first = 50 * (page - 1), last = page === 20 ? 989 : first + 49;
-      var range = pad(first, 3) + '～' + pad(last, 3);
-      return {
-        book: book, page: page, pages: 20, first: first, last: last, range: range,
-        file: '17tansyuku_' + pad(page, 2) + '.html', data: '17tansyuku_01m.js',
-        title: '共通電話帳[PAGE' + page + '(短縮番号' + range + ')]'
-      };
-    }
-    var low = 99 + 2 * page;
-    return {
-      book: book, page: page, pages: 50, positions: [low, low + 1], range: low + ',' + (low + 1),
-      file: '18tel_' + pad(page, 2) + '.html', data: '18tel_01m.js',
-      title: 'マイ電話帳[PAGE' + page + '(収容位置' + low + ',' + (low + 1) + ')]'
-    };
+    var b = TABLE.books[book], span = b.pages.slice(2 * page - 2, 2 * page), range = fillIn(b.range, span);
+    var info = { book: book, page: page, pages: b.pages.length / 2, range: range, file: fillIn(b.file, [page]),
+      data: b.data, title: fillIn(b.title, [page, range]) };
+    if (b.memories) info.positions = span;
+    else { info.first = span[0]; info.last = span[1]; }
+    return info;
   }
 
   // Entries of a page in the order of its data script: {name prefix, memory, position}.
   function pageEntries(book, page) {
-    var info = pageInfo(book, page), list = [];
-    if (book === COMMON) {
-      for (var m = info.first; m <= info.last; m++) list.push({ prefix: 's' + pad(m, 3) + 'n', memory: m });
+    var b = TABLE.books[book], info = pageInfo(book, page), list = [];
+    var prefix = b.name.slice(0, b.name.lastIndexOf('%'));
+    if (!b.memories) {
+      for (var m = info.first; m <= info.last; m++) list.push({ prefix: fillIn(prefix, [m]), memory: m });
     } else {
-      info.positions.forEach(function (p) {
-        for (var m = 980; m <= 999; m++) list.push({ prefix: 't' + p + '_' + m + 'n', memory: m, position: p });
-      });
+      for (var p = info.positions[0]; p <= info.positions[1]; p++) {
+        for (m = b.memories[0]; m <= b.memories[1]; m++) list.push({ prefix: fillIn(prefix, [p, m]), memory: m, position: p });
+      }
     }
     return list;
   }
 
   // The memory count from the data-set value of item 120: 1 = 600 memories, 2 = 990; 0 unknown.
   function memoryMode(value) {
-    return value === '1' ? 1 : value === '2' ? 2 : 0;
+    return Object.prototype.hasOwnProperty.call(TABLE.modes, value) ? +value : 0;
   }
 
   // A memory the current count leaves out: all of its values empty and in the range the count
@@ -260,8 +277,9 @@
   // (every existing common memory has one).
   function unavailable(book, memory, values, mode) {
     if (values.some(function (v) { return v !== ''; })) return false;
-    if (book === COMMON) return mode === 2 ? false : mode === 1 ? memory >= 600 : true;
-    return mode === 2 && memory < 990;
+    var count = TABLE.modes[mode]; // common memories in use, first memory of a telephone
+    if (book === COMMON) return count ? memory >= count[0] : true;
+    return !!count && memory < count[1];
   }
 
   // Telephone positions typed as "101-104, 150": the valid ones in order, and what was not.
