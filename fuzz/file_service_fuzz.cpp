@@ -7,24 +7,48 @@
 #include "platform/seam.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdlib.h>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
-const std::filesystem::path& workDirectory() {
-    static const std::filesystem::path path = [] {
-        auto directory =
-            std::filesystem::temp_directory_path() / ("rkdial-fuzz-service-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(directory);
+// The service writes, copies and deletes files for every request: its work area lives in memory
+// (/dev/shm) where there is such a folder, and goes when the run ends.
+class WorkArea {
+public:
+    WorkArea() {
+        std::error_code error;
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
+                                               ? "/dev/shm"
+                                               : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "rkdial-fuzz-service-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        path_ = pattern;
         for (const char* name : {"sys-tan000.txt", "dset-600.txt", "dset-600-1.txt", "nandemo.txt"})
-            std::ofstream(directory / name) << "<root>\n</root>\n";
-        return directory;
-    }();
-    return path;
+            std::ofstream(path_ / name) << "<root>\n</root>\n";
+    }
+    ~WorkArea() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    WorkArea(const WorkArea&) = delete;
+    WorkArea& operator=(const WorkArea&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+const std::filesystem::path& workDirectory() {
+    static const WorkArea area;
+    return area.path();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "history/phonebook_diff.h"
 
 #include "history/phonebook_text.h"
+#include "phonebook/load_observer.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 #include "platform/text.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string_view>
 
@@ -79,28 +81,61 @@ std::string_view parsedPart(const std::string& file) {
     return file;
 }
 
-// The memories of one book of a file as the program loads them, in memory order: the common
-// phonebook's 000.., my phonebook's position by position. The scratch workspace is reused: the book
-// is emptied before the parse, as a fresh workspace would have it.
-std::vector<phonebook::EntryText> loadBook(Workspace& scratch, Book book, const std::string& file, int mode) {
-    std::vector<phonebook::EntryText> entries;
-    if (book == Book::Common) {
-        phonebook::clearSystemBook(scratch, mode);
-        parsePhonebookText(scratch, phonebook::kCommonPhonebookFile, file);
-        entries.resize(mode == 2 ? 990 : 600);
-        for (std::size_t memory = 0; memory < entries.size(); ++memory)
-            phonebook::loadSystemEntry(scratch, static_cast<int>(memory), entries[memory]);
-        return entries;
+// The memories a parse into an emptied book stores into: from a line of the file, or by clearing
+// the ones the numbering jumps over when a line stored into them before (clearing any other one
+// leaves it as the emptied book has it).
+class StoredMemories final : public phonebook::LoadObserver {
+public:
+    void recordRead(const phonebook::RecordNote& note) override {
+        if (!note.stored) return;
+        keys_.push_back(key(note.position, note.memory));
+        if (note.position == 0 && note.memory >= 0 && note.memory < static_cast<int>(storedCommon_.size()))
+            storedCommon_[static_cast<std::size_t>(note.memory)] = true;
     }
-    phonebook::clearTelephoneBooks(scratch, mode);
-    parsePhonebookText(scratch, phonebook::kMyPhonebookFile, file);
-    const int first = mode == 2 ? 990 : 980;
-    entries.reserve(static_cast<std::size_t>(100 * (1000 - first)));
-    for (int position = phonebook::kFirstPhonebookPosition; position <= phonebook::kLastPhonebookPosition;
-         ++position)
-        for (int memory = first; memory <= 999; ++memory)
-            phonebook::loadTelephoneEntry(scratch, position, memory, entries.emplace_back());
-    return entries;
+    void memoryCleared(int, int memory, int, int) override {
+        if (memory >= 0 && memory < static_cast<int>(storedCommon_.size()) &&
+            storedCommon_[static_cast<std::size_t>(memory)])
+            keys_.push_back(key(0, memory));
+    }
+
+    static int key(int position, int memory) { return position * 1000 + memory; }
+
+    // In memory order: the common phonebook's, my phonebook's position by position.
+    std::vector<int> keys() {
+        std::sort(keys_.begin(), keys_.end());
+        keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+        return std::move(keys_);
+    }
+
+private:
+    std::vector<int> keys_;
+    std::vector<bool> storedCommon_ = std::vector<bool>(1000);
+};
+
+phonebook::EntryText loadEntry(const Workspace& workspace, int key) {
+    phonebook::EntryText entry;
+    if (key < 1000)
+        phonebook::loadSystemEntry(workspace, key, entry);
+    else
+        phonebook::loadTelephoneEntry(workspace, key / 1000, key % 1000, entry);
+    return entry;
+}
+
+// Empties one book of the scratch workspace, as a fresh workspace would have it.
+void emptyBook(Workspace& scratch, Book book, int mode) {
+    if (book == Book::Common)
+        phonebook::clearSystemBook(scratch, mode);
+    else
+        phonebook::clearTelephoneBooks(scratch, mode);
+}
+
+// Parses a file of a book into the scratch workspace; the memories the parse stored into.
+std::vector<int> parseBook(Workspace& scratch, Book book, const std::string& file) {
+    StoredMemories stored;
+    parsePhonebookText(scratch,
+                       book == Book::Common ? phonebook::kCommonPhonebookFile : phonebook::kMyPhonebookFile,
+                       file, &stored);
+    return stored.keys();
 }
 
 template <std::size_t N> std::string_view fieldText(const std::array<char, N>& field) {
@@ -139,25 +174,48 @@ void compareBook(Scratch& scratch, Book book, const std::string& before, const s
         summary.unchanged = memories;
         return;
     }
+    // Only the memories either file stores into can differ: every other one is empty on both
+    // sides, so the work follows the files, not the size of the book.
     Workspace& workspace = scratch.get(mode);
-    const std::vector<phonebook::EntryText> old = loadBook(workspace, book, before, mode);
-    const std::vector<phonebook::EntryText> now = loadBook(workspace, book, after, mode);
+    emptyBook(workspace, book, mode);
+    // What every memory of the emptied book holds, as a side that did not store into it has it.
+    const int firstKey = book == Book::Common
+                             ? 0
+                             : StoredMemories::key(phonebook::kFirstPhonebookPosition, 1000 - perTelephone);
+    const phonebook::EntryText emptied = loadEntry(workspace, firstKey);
+    const std::vector<int> stored = parseBook(workspace, book, before);
+    std::vector<phonebook::EntryText> old;
+    old.reserve(stored.size());
+    for (const int key : stored) {
+        old.push_back(loadEntry(workspace, key));
+        // Emptied again for the other side: what the emptied book holds, stored back.
+        phonebook::EntryText empty = emptied;
+        if (key < 1000)
+            phonebook::storeSystemEntry(workspace, key, empty);
+        else
+            phonebook::storeTelephoneEntry(workspace, key / 1000, key % 1000, empty);
+    }
+    const std::vector<int> storedAfter = parseBook(workspace, book, after);
+    std::vector<int> keys;
+    std::set_union(stored.begin(), stored.end(), storedAfter.begin(), storedAfter.end(),
+                   std::back_inserter(keys));
     const bool withGroup = book == Book::Common;
-    for (std::size_t i = 0; i < old.size() && i < now.size(); ++i) {
-        if (sameEntry(old[i], now[i], withGroup)) {
+    for (const int key : keys) {
+        const auto found = std::lower_bound(stored.begin(), stored.end(), key);
+        const phonebook::EntryText& was = found != stored.end() && *found == key
+                                              ? old[static_cast<std::size_t>(found - stored.begin())]
+                                              : emptied;
+        const phonebook::EntryText now = loadEntry(workspace, key);
+        if (sameEntry(was, now, withGroup)) {
             ++summary.unchanged;
             continue;
         }
-        const int index = static_cast<int>(i);
-        const MemoryDifference where =
-            book == Book::Common ? MemoryDifference{Book::Common, 0, index, {}, {}}
-                                 : MemoryDifference{Book::My,
-                                                    phonebook::kFirstPhonebookPosition + index / perTelephone,
-                                                    (1000 - perTelephone) + index % perTelephone,
-                                                    {},
-                                                    {}};
-        compareMemory(fieldsOf(old[i]), fieldsOf(now[i]), where, withGroup, summary, differences);
+        const MemoryDifference where = key < 1000
+                                           ? MemoryDifference{Book::Common, 0, key, {}, {}}
+                                           : MemoryDifference{Book::My, key / 1000, key % 1000, {}, {}};
+        compareMemory(fieldsOf(was), fieldsOf(now), where, withGroup, summary, differences);
     }
+    summary.unchanged += memories - static_cast<int>(keys.size());
 }
 
 const char* changeName(Change change) {

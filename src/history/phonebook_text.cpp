@@ -42,9 +42,11 @@ int commonColumnOrder(std::string_view file) {
     return splitBody(file).columnHeader == phonebook::commonColumnHeader(1) ? 1 : 0;
 }
 
-void parsePhonebookText(Workspace& workspace, int kind, std::string_view file) {
+void parsePhonebookText(Workspace& workspace, int kind, std::string_view file,
+                        phonebook::LoadObserver* observer) {
     const int order = kind == phonebook::kCommonPhonebookFile ? commonColumnOrder(file) : 0;
-    phonebook::parsePhonebookFile(workspace, kind, std::span<const char>(file.data(), file.size()), order);
+    phonebook::parsePhonebookFile(workspace, kind, std::span<const char>(file.data(), file.size()), order,
+                                  observer);
 }
 
 std::string commonFileInOwnOrder(Workspace& workspace, std::string_view original) {

@@ -2,6 +2,7 @@
 // holds and in which column order, without the operator saying so beforehand.
 #pragma once
 
+#include "phonebook/load_observer.h"
 #include "phonebook/workspace.h"
 
 #include <string>
@@ -19,7 +20,9 @@ int commonColumnOrder(std::string_view file);
 
 // Parses a file of a kind into the working copy of the workspace, in the memory count the
 // workspace is set to and in the column order its column header names. Nothing is cleared first.
-void parsePhonebookText(Workspace& workspace, int kind, std::string_view file);
+// The observer, when given, hears of every memory the parse stores into.
+void parsePhonebookText(Workspace& workspace, int kind, std::string_view file,
+                        phonebook::LoadObserver* observer = nullptr);
 
 // The common phonebook of the workspace's working copy as a file in the column order of the PC's
 // own files (kana name first), as a save file holds it, under the header line of `original` (its

@@ -11,23 +11,21 @@ constexpr int kMaxNumberDigits = 24;
 constexpr int kPackedNumberBytes = 12;
 
 // "1".."9" → 1..9, "0" → 10, "*" 11, "#" 12, "P" 13, "-" 14, "M" 15; anything else 0 (the end).
+// A table, since every character of every number stored goes through it.
+constexpr std::array<std::uint8_t, 256> kDigitCodes = [] {
+    std::array<std::uint8_t, 256> codes{};
+    for (std::size_t digit = 1; digit <= 9; ++digit) codes['0' + digit] = static_cast<std::uint8_t>(digit);
+    codes[static_cast<unsigned char>('0')] = 10;
+    codes[static_cast<unsigned char>('*')] = 11;
+    codes[static_cast<unsigned char>('#')] = 12;
+    codes[static_cast<unsigned char>('P')] = 13;
+    codes[static_cast<unsigned char>('-')] = 14;
+    codes[static_cast<unsigned char>('M')] = 15;
+    return codes;
+}();
+
 constexpr std::uint8_t digitCode(char character) {
-    switch (character) {
-    case '0':
-        return 10;
-    case '*':
-        return 11;
-    case '#':
-        return 12;
-    case 'P':
-        return 13;
-    case '-':
-        return 14;
-    case 'M':
-        return 15;
-    default:
-        return (character >= '1' && character <= '9') ? static_cast<std::uint8_t>(character - '0') : 0;
-    }
+    return kDigitCodes[static_cast<unsigned char>(character)];
 }
 
 // The character of a code; the end code shows as a blank.

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 
 namespace rk::phonebook {
 namespace {
@@ -458,17 +459,27 @@ void LoadReport::recordNotRead(const RecordNote& note) {
 }
 
 void LoadReport::finish() {
+    // One jump clears up to a whole book: its reason is written once for all its memories.
+    std::string clearedReason;
+    int clearedLine = 0;
+    findings_.reserve(findings_.size() + memories_.size());
     for (auto& [key, state] : memories_) {
         const int position = key / 1000;
         const int memory = key % 1000;
         if (state.cleared) {
-            findings_.push_back(finding(
-                state.line, position, memory, FindingField::Line, {}, {}, FindingAction::Cleared,
-                "not in the file: at this line the numbering jumps from " + threeDigits(state.expected) +
-                    " to " + threeDigits(state.named) + ", and the memories between are cleared"));
+            if (clearedReason.empty() || state.line != clearedLine) {
+                clearedReason = "not in the file: at this line the numbering jumps from " +
+                                threeDigits(state.expected) + " to " + threeDigits(state.named) +
+                                ", and the memories between are cleared";
+                clearedLine = state.line;
+            }
+            findings_.push_back(finding(state.line, position, memory, FindingField::Line, {}, {},
+                                        FindingAction::Cleared, clearedReason));
             continue;
         }
-        findings_.insert(findings_.end(), state.findings.begin(), state.findings.end());
+        // Moved out: afterwards only whether a memory had findings is asked (summary).
+        findings_.insert(findings_.end(), std::make_move_iterator(state.findings.begin()),
+                         std::make_move_iterator(state.findings.end()));
     }
     sortFindings();
 }

@@ -8,6 +8,7 @@
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 
+#include <set>
 #include <string>
 
 namespace rk::phonebook {
@@ -140,8 +141,9 @@ void LoadReport::compareWith(const Workspace& reference) {
         const int line = state != nullptr ? state->line : 0;
         const std::string number = loaded.numberText();
         const std::string referenceNumber = original.numberText();
-        const std::string hasHere =
-            referenceNumber.empty() ? "" : "; the reference has " + quoted(referenceNumber);
+        const auto hasHere = [&] {
+            return referenceNumber.empty() ? std::string() : "; the reference has " + quoted(referenceNumber);
+        };
         const auto suspect = [&](FindingField field, std::string_view value, std::string_view stored,
                                  std::string reason) {
             findings_.push_back(finding(line, position, memory, field, value, stored, FindingAction::Suspect,
@@ -151,10 +153,10 @@ void LoadReport::compareWith(const Workspace& reference) {
         if (record != nullptr && isExponentForm(record->number))
             suspect(FindingField::Number, record->number, number,
                     "a number in exponent form: a spreadsheet took the telephone number for a number" +
-                        hasHere);
+                        hasHere());
         else if (record != nullptr && hasFullWidthDialling(record->number))
             suspect(FindingField::Number, record->number, number,
-                    "full-width digits, letters or hyphens in the number" + hasHere);
+                    "full-width digits, letters or hyphens in the number" + hasHere());
         else if (!number.empty() && lostLeadingZeros(number, referenceNumber))
             suspect(FindingField::Number, record != nullptr ? record->number : number, number,
                     "the reference has " + quoted(referenceNumber) + ": the leading zero is lost");
@@ -177,13 +179,22 @@ void LoadReport::compareWith(const Workspace& reference) {
                     "differs from the reference " + quoted(original.kanaText()) + " only in character width");
     };
 
-    if (kind_ == kMyPhonebookFile) {
-        for (int position = kFirstPhonebookPosition; position <= kLastPhonebookPosition; ++position)
-            for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset)
-                compare(position, geometry.firstTelephoneMemory + offset);
-    } else {
-        for (int memory = 0; memory < geometry.systemMemories; ++memory) compare(0, memory);
+    // Only a memory that a line of the file went into or that the reference holds a number in
+    // can look damaged: elsewhere there is neither a line nor a number to go by.
+    std::set<int> keys; // position * 1000 + memory, as memories_
+    for (const auto& [key, state] : memories_)
+        if (!state.cleared) keys.insert(key);
+    // The reference's, within the memories of the loaded phonebook's count.
+    for (const int key :
+         entriesInUse(reference, kind_ == kMyPhonebookFile ? PageKind::Telephone : PageKind::System)) {
+        const int memory = key % 1000;
+        const bool inTable = kind_ == kMyPhonebookFile
+                                 ? memory >= geometry.firstTelephoneMemory &&
+                                       memory < geometry.firstTelephoneMemory + geometry.memoriesPerTelephone
+                                 : memory < geometry.systemMemories;
+        if (inTable) keys.insert(key);
     }
+    for (const int key : keys) compare(key / 1000, key % 1000);
     sortFindings();
 }
 

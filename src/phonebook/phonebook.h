@@ -9,6 +9,8 @@
 #include "phonebook/page_rules.h"
 #include "phonebook/workspace.h"
 
+#include <vector>
+
 namespace rk::phonebook {
 
 enum class Copy { Working, Backup };
@@ -37,6 +39,11 @@ bool storeTelephoneEntryChecked(Workspace& workspace, int position, int memory, 
 bool loadSystemEntry(const Workspace& workspace, int memory, EntryText& text, Copy source = Copy::Working);
 bool loadTelephoneEntry(const Workspace& workspace, int position, int memory, EntryText& text,
                         Copy source = Copy::Working);
+
+// The memories of the working copy that hold a number, in order, at the cost of a look at one
+// byte each: the common phonebook's, or my phonebook's of positions 101..200 as position × 1000 +
+// memory.
+std::vector<int> entriesInUse(const Workspace& workspace, PageKind kind);
 
 // Empties a phonebook laid out for a memory-count value (1 = 600, 2 = 990).
 void clearSystemBook(Workspace& workspace, int mode);

@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -123,6 +124,9 @@ std::string toCp932(std::string_view utf8) {
 }
 
 std::string cp932ToUtf8(std::string_view cp932) {
+    // ASCII reads the same in both, and most texts shown are: no converter call for them.
+    if (std::all_of(cp932.begin(), cp932.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(cp932);
     std::string output;
     fromCp932Converter().convert(cp932, output, [](std::string& out, std::string_view rest) {
         out.append("\xEF\xBF\xBD");

@@ -75,23 +75,35 @@ bool isDataKey(char c) {
 
 } // namespace
 
+// Built in one pass: a page shows a value for every field it names.
 std::string showKeyOf(std::string_view entryName) {
     std::string key = "*";
-    for (const DigitGroup& group : digitGroupsOf(entryName)) {
-        key += group.digits;
-        if (group.hashAfter) key += '#';
+    bool hashed = true; // nothing to close yet
+    for (std::size_t at = entryName.empty() ? 0 : 1; at < entryName.size();) {
+        if (!isDigit(entryName[at])) {
+            ++at;
+            continue;
+        }
+        while (at < entryName.size() && isDigit(entryName[at])) key += entryName[at++];
+        hashed = at < entryName.size() && (entryName[at] == 's' || entryName[at] == 'n');
+        if (hashed) key += '#';
     }
+    if (!hashed) key += '#';
     return key;
 }
 
 std::vector<std::string> shownValues(image::DataImage& image, std::string_view entryName) {
-    const std::vector<DigitGroup> groups = digitGroupsOf(entryName);
-    if (groups.empty()) return {};
+    // The command: the first digit group after the field letter.
+    std::size_t start = entryName.empty() ? 0 : 1;
+    while (start < entryName.size() && !isDigit(entryName[start])) ++start;
+    std::size_t end = start;
+    while (end < entryName.size() && isDigit(entryName[end])) ++end;
+    if (end == start) return {};
     const std::optional<std::string> text =
         image::executeCommandString(image, kPageConsole, showKeyOf(entryName));
     if (!text) return {};
     // A shown value: the command, "=", the address fields and "-", the value and the mark "c".
-    const std::string_view command = groups.front().digits;
+    const std::string_view command = entryName.substr(start, end - start);
     const std::string_view display = *text;
     if (!display.starts_with(command) || display.size() < command.size() + 2 ||
         display[command.size()] != '=' || display.back() != 'c')
