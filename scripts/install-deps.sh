@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev
+  libcli11-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
   fonts-ipafont-gothic
   nodejs chromium curl
