@@ -204,9 +204,9 @@ TEST_F(loadReportCore, FilesThatStoreNothingSayWhy) {
 TEST_F(loadReportCore, TheRestBeyondWhatTheLoadReadsIsNamed) {
     const std::string records = sjis("短縮番号,電話番号,カナ名称,漢字名称,グループ番号\r\n") +
                                 "000,0312345678,,,01\r\n001,0451112222,,,01\r\n";
-    // Blank lines up to the limit and beyond it: they name no memory, so only the rest is a finding.
-    std::string shiftJis = records;
-    while (shiftJis.size() < phonebook::LineTable::kTotalBytes + 1000) shiftJis += " \r\n";
+    // One line that runs past the limit.
+    const std::string shiftJis =
+        records + std::string(phonebook::LineTable::kTotalBytes + 1000 - records.size(), 'x');
     const std::string reason =
         "the load reads the first 1920000 bytes after the header line only: the rest of the file is ignored";
     // The line in which the reading stops.
