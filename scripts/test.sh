@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, then builds and runs every test: the normal build (with the edit
 # pages in headless Chromium, an install into a temporary prefix and the Debian package), the same
-# under AddressSanitizer + UndefinedBehaviorSanitizer, the core and command line under
-# ThreadSanitizer, the core and command line without Qt (proof that the core needs no GUI), and a
+# under AddressSanitizer + UndefinedBehaviorSanitizer, the same under ThreadSanitizer (the
+# desktop program's lock and message handshake included), the core and command line without Qt (proof that the core needs no GUI), and a
 # short run of every fuzz target. Warnings are errors in every build; the sources must be
 # formatted as .clang-format says.
 set -euo pipefail
