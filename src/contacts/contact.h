@@ -13,6 +13,9 @@ enum class NumberKind { Mobile, Work, Home, Other, Fax };
 struct ContactNumber {
     NumberKind kind = NumberKind::Other;
     std::string text; // as given
+    // Already as the main unit dials it (from a phonebook file): taken as it is, dialling
+    // characters such as P and - included.
+    bool dialable = false;
 };
 
 // A part of the name with the reading the contact gives for it (empty when none).

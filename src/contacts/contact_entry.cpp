@@ -349,8 +349,16 @@ NumberChoice chooseNumbers(const Contact& contact, const ImportOptions& options)
         return choice;
     }
     std::vector<EntryNumber> made;
-    for (const ContactNumber* number : chosen)
-        made.push_back({number->kind, number->text, makeDialable(number->text, options.prefix)});
+    for (const ContactNumber* number : chosen) {
+        DialNumber dial;
+        if (number->dialable) {
+            dial.valid = true;
+            dial.dialable = number->text;
+        } else {
+            dial = makeDialable(number->text, options.prefix);
+        }
+        made.push_back({number->kind, number->text, std::move(dial)});
+    }
     if (options.allNumbers) {
         choice.numbers = std::move(made);
         return choice;

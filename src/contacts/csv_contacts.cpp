@@ -106,7 +106,7 @@ Contact googleContact(const Columns& columns, const std::vector<std::string>& ro
         if (type.starts_with("* ")) type = type.substr(2);
         const NumberKind kind = numberKindFromLabels({type});
         for (const std::string& number : allValues(cell(row, value)))
-            contact.numbers.push_back({kind, number});
+            contact.numbers.push_back({kind, number, false});
     }
     return contact;
 }
@@ -154,7 +154,7 @@ Contact outlookContact(const Columns& columns, const std::vector<std::string>& r
         for (std::string_view key : phone.keys)
             if (!key.empty() && !column) column = columns.find({key});
         const std::string number = cell(row, column);
-        if (!number.empty()) contact.numbers.push_back({phone.kind, number});
+        if (!number.empty()) contact.numbers.push_back({phone.kind, number, false});
     }
     return contact;
 }
@@ -169,7 +169,7 @@ Contact mappedContact(const Columns& columns, const ColumnMap& map, const std::v
                                                                  {&map.number, NumberKind::Other}};
     for (const auto& [column, kind] : numbers) {
         const std::string number = cell(row, columns.named(*column));
-        if (!number.empty()) contact.numbers.push_back({kind, number});
+        if (!number.empty()) contact.numbers.push_back({kind, number, false});
     }
     if (!map.group.empty()) {
         const std::string group = cell(row, columns.named(map.group));

@@ -75,6 +75,9 @@ std::string composeKana(std::string_view utf8) {
                 }
             }
         }
+        // A mark left over (after a kana without a marked form) becomes the spacing mark.
+        if (codePoint == 0x3099) codePoint = 0x309B;
+        if (codePoint == 0x309A) codePoint = 0x309C;
         if (character.codePoint == 0xFFFD && character.length == 1)
             result.append(utf8.substr(at - 1, 1)); // keep a stray byte as it was
         else

@@ -53,7 +53,7 @@ std::vector<Contact> readPhonebookContacts(std::string_view bytes, const Phonebo
         contact.source = std::string(sourceName);
         contact.record = record;
         contact.fullName = {text::cp932ToUtf8(entry.kanjiText()), text::cp932ToUtf8(entry.kanaText())};
-        if (!number.empty()) contact.numbers.push_back({NumberKind::Other, number});
+        if (!number.empty()) contact.numbers.push_back({NumberKind::Other, number, true});
         contact.group = group;
         contacts.push_back(std::move(contact));
     };

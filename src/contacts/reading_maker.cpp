@@ -34,12 +34,14 @@ std::vector<std::string_view> featureFields(const char* feature) {
     return fields;
 }
 
-std::string_view readingOf(const MeCab::Node* node) {
+// A node's reading in half-width katakana; empty when the dictionary gives none or one that is
+// not kana (symbols read as themselves).
+std::string readingOf(const MeCab::Node* node) {
     if (node->stat != MECAB_NOR_NODE) return {};
     const std::vector<std::string_view> fields = featureFields(node->feature);
     if (fields.size() <= kReadingField || fields[kReadingField] == "*") return {};
-    // The reading field is a view into the node's feature, which outlives this call's use of it.
-    return fields[kReadingField];
+    const HalfWidthReading reading = toHalfWidthKana(fields[kReadingField]);
+    return reading.complete ? reading.cp932 : std::string();
 }
 
 // How well a whole-text dictionary entry suits the role: person names of the role's kind first,
@@ -55,10 +57,6 @@ int suitability(const MeCab::Node* node, NameRole role) {
     if (person) return 1;
     if (field(2) == "地域" && role == NameRole::Family) return 2;
     return 3;
-}
-
-std::string halfWidth(std::string_view katakana) {
-    return toHalfWidthKana(katakana).cp932;
 }
 
 void addCandidate(std::vector<std::string>& candidates, std::string candidate) {
@@ -131,7 +129,7 @@ std::string ReadingMaker::characterReading(std::string_view character) {
         if (node->length == text.size() && !readingOf(node).empty() &&
             (best == nullptr || node->wcost < best->wcost))
             best = node;
-    return best == nullptr ? std::string() : halfWidth(readingOf(best));
+    return best == nullptr ? std::string() : readingOf(best);
 }
 
 MadeReading ReadingMaker::read(std::string_view utf8, NameRole role, std::size_t count) {
@@ -154,9 +152,9 @@ MadeReading ReadingMaker::read(std::string_view utf8, NameRole role, std::size_t
     if (role == NameRole::Family || role == NameRole::Given) {
         for (const MeCab::Node* node = lattice.begin_nodes(0); node != nullptr; node = node->bnext) {
             if (node->length != text.size()) continue;
-            const std::string_view reading = readingOf(node);
+            std::string reading = readingOf(node);
             if (reading.empty()) continue;
-            whole.emplace_back(suitability(node, role), static_cast<long>(node->wcost), halfWidth(reading));
+            whole.emplace_back(suitability(node, role), static_cast<long>(node->wcost), std::move(reading));
         }
         std::stable_sort(whole.begin(), whole.end(), [](const auto& a, const auto& b) {
             return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
@@ -175,8 +173,8 @@ MadeReading ReadingMaker::read(std::string_view utf8, NameRole role, std::size_t
         for (const MeCab::Node* node = lattice.bos_node(); node != nullptr; node = node->next) {
             if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE) continue;
             const std::string_view surface(node->surface, node->length);
-            if (const std::string_view known = readingOf(node); !known.empty()) {
-                segments.push_back({halfWidth(known), {}});
+            if (std::string known = readingOf(node); !known.empty()) {
+                segments.push_back({std::move(known), {}});
                 continue;
             }
             for (std::size_t at = 0; at < surface.size();) {
