@@ -1,5 +1,7 @@
 #include "contacts/import.h"
 
+#include "contacts/kana.h"
+#include "contacts/kanji_name.h"
 #include "contacts/placement.h"
 #include "phonebook/phonebook.h"
 #include "platform/text.h"
@@ -87,6 +89,10 @@ void storeImport(Workspace& workspace, const ImportPlan& plan) {
     }
     for (const ImportRow& row : plan.rows) {
         if (row.memory < 0) continue;
+        // Names a window edited may be longer than the fields: cut where a character ends, never
+        // between a kana and its voiced mark.
+        const std::string kanji = fitDisplayName(row.kanji, kNameBytes);
+        const std::string kana = fitReading(row.kana);
         phonebook::EntryText entry;
         if (row.status == ImportStatus::Updated) {
             const bool loaded =
@@ -94,10 +100,9 @@ void storeImport(Workspace& workspace, const ImportPlan& plan) {
                     ? phonebook::loadSystemEntry(workspace, row.memory, entry)
                     : phonebook::loadTelephoneEntry(workspace, plan.position, row.memory, entry);
             if (!loaded) continue;
-            entry = phonebook::EntryText::make(entry.numberText(), row.kana, row.kanji, entry.group);
+            entry = phonebook::EntryText::make(entry.numberText(), kana, kanji, entry.group);
         } else if (row.status == ImportStatus::Stored) {
-            entry = phonebook::EntryText::make(row.number, row.kana, row.kanji,
-                                               static_cast<char>('0' + row.group));
+            entry = phonebook::EntryText::make(row.number, kana, kanji, static_cast<char>('0' + row.group));
         } else {
             continue;
         }

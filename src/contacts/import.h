@@ -55,7 +55,7 @@ ImportPlan previewImport(const Workspace& workspace, std::span<const ContactSour
 
 // Stores the rows marked stored or updated into the working copy; replace empties the book
 // first. The rows are stored as they are, so that names a window edited go in as edited (cut to
-// what the fields hold by the store).
+// 20 bytes where a character ends, a voiced mark staying with its kana).
 void storeImport(Workspace& workspace, const ImportPlan& plan);
 
 // previewImport, then storeImport.

@@ -176,6 +176,12 @@ TEST(CommandLine, ImportReportsEveryContactAndExitsByWhatBecameOfThem) {
         "phonebook.csv:1 memory 000 kanji \"山田太郎\" kana \"ﾔﾏﾀﾞ\" (contact) number 0312345678 stored");
     EXPECT_NE(exact.output.find("3 contacts: 3 stored, 0 updated"), std::string::npos);
 
+    // Into that book again, updating: every contact finds its number and keeps its memory.
+    const auto update = runCommand(kCli + " import " + data + "phonebook.csv --kind common --into " + out +
+                                   " --mode update --out " + (work / "again.rkdat").string());
+    EXPECT_EQ(update.status, 0) << update.output;
+    EXPECT_NE(update.output.find("3 contacts: 0 stored, 3 updated"), std::string::npos) << update.output;
+
     // A telephone's my phonebook, a memory per number; the memories are named with the position.
     const auto my = runCommand(kCli + " import " + data +
                                "address_book_4_0.vcf --kind my --position 101 --memory 990 "

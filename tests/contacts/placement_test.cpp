@@ -183,11 +183,15 @@ TEST_F(Placement, APreviewStoresNothingAndAnUnreadableSourceStopsTheImport) {
     EXPECT_EQ(memories(preview), (std::vector<std::string>{"000 stored", "001 stored", "002 stored"}));
     EXPECT_EQ(common(0).numberText(), "");
 
-    // A window may edit a row before storing it.
+    // A window may edit a row before storing it; what it typed is cut as the fields need.
     contacts::ImportPlan edited = preview;
     edited.rows[0].kana = text::toCp932("ｱｵｷ");
+    edited.rows[1].kanji = text::toCp932("A一二三四五六七八九十");
+    edited.rows[1].kana = text::toCp932("ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾞ");
     contacts::storeImport(ws(), edited);
     EXPECT_EQ(utf8(common(0).kanaText()), "ｱｵｷ");
+    EXPECT_EQ(utf8(common(1).kanjiText()), "A一二三四五六七八九");
+    EXPECT_EQ(utf8(common(1).kanaText()), "ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃ");
 
     const contacts::ContactSource broken[] = {sheet(kThree), {"notes.txt", "just some notes\n"}};
     emptyBooks(ws(), 1);
