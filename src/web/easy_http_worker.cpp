@@ -30,7 +30,7 @@ struct FileCloser {
 
 } // namespace
 
-CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<link::TcpSocket> client)
+CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client)
     : state_(std::move(state)), client_(std::move(client)) {}
 
 CEasyHttpWorker::~CEasyHttpWorker() {
