@@ -169,7 +169,9 @@ int runImport(Context& context, Arguments arguments) {
         ->required()
         ->check(CLI::IsMember({"common", "my"}));
     app.add_option("--position", given.position, "--kind my: the telephone (101..200)");
-    app.add_option("--memory", given.memory, "the common phonebook's memory count (default 600)")
+    app.add_option(
+           "--memory", given.memory,
+           "the memory count the book is laid out for (default 600; 990 gives 10 memories per telephone)")
         ->check(CLI::IsMember({600, 990}));
     app.add_option("--into", given.into, "the phonebook file the import goes into (default: an empty book)");
     app.add_option("--out", given.out, "the resulting phonebook file")->required();
