@@ -142,8 +142,8 @@ int runCheck(Context& context, Arguments arguments) {
     std::string file;
     std::string reference;
     bool json = false;
-    addKindOption(line, kind)->required();
-    addMemoryOption(line, memoryMode);
+    addKindOption(line.app(), kind)->required();
+    addMemoryOption(line.app(), memoryMode);
     line.app().add_option("FILE", file, "the phonebook file to check")->required();
     line.value("--against", reference, "the file or snapshot FILE was made from");
     line.app().add_flag("--json", json, "the findings as JSON");

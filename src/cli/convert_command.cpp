@@ -27,8 +27,8 @@ int runConvert(Context& context, Arguments arguments) {
     int memoryMode = 0;
     std::vector<std::string> inputs;
     std::string output;
-    addKindOption(line, kind)->required();
-    addMemoryOption(line, memoryMode)->required();
+    addKindOption(line.app(), kind)->required();
+    addMemoryOption(line.app(), memoryMode)->required();
     line.app().add_option("--in", inputs, "a phonebook file to load")->required()->allow_extra_args(false);
     line.value("--out", output, "the file to save")->required();
     if (const std::optional<int> status = line.parse(arguments)) return *status;

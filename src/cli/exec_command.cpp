@@ -35,7 +35,7 @@ int runExec(Context& context, Arguments arguments) {
     image::DataImage& image = context.workspace.image();
     int memoryMode = image.memoryMode;
     std::vector<std::string> commands;
-    addMemoryOption(line, memoryMode);
+    addMemoryOption(line.app(), memoryMode);
     line.app().add_option("COMMAND", commands, "data-set command strings")->required();
     if (const std::optional<int> status = line.parse(arguments)) return *status;
 
@@ -51,7 +51,7 @@ int runDataset(Context& context, Arguments arguments) {
     CommandLine line("dataset", kDatasetHelp);
     int group = 0;
     std::string directory;
-    addNumberOption(line, "--group", group, 0, phonebook::kDataSetGroupCount - 1, "a data-set group")
+    addNumberOption(line.app(), "--group", group, 0, phonebook::kDataSetGroupCount - 1, "a data-set group")
         ->required();
     line.value("--dir", directory, "where the files go")->required();
     if (const std::optional<int> status = line.parse(arguments)) return *status;

@@ -188,8 +188,8 @@ int runDiff(Context& context, Arguments arguments) {
     int memoryMode = 0;
     line.app().add_option("A", first, "a snapshot, a phonebook file or last")->required();
     line.app().add_option("B", second, "a snapshot, a phonebook file or last")->required();
-    addKindOption(line, options.kind);
-    CLI::Option* memory = addMemoryOption(line, memoryMode);
+    addKindOption(line.app(), options.kind);
+    CLI::Option* memory = addMemoryOption(line.app(), memoryMode);
     line.app().add_flag("--json", options.json, "one JSON object");
     line.value("--host", options.host, "the main unit of last and of snapshot names");
     line.app()

@@ -22,7 +22,7 @@ constexpr int kTrouble = 2;
 std::filesystem::path historyFolder(const Context& context, const std::optional<std::string>& option);
 
 // Says on stderr when a completed transfer's snapshot could not be kept; silent otherwise.
-void reportSnapshot(const link::SnapshotOutcome& outcome, link::TransferDirection direction);
+void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirection direction);
 
 // A phonebook file of a kind (1 common, 2 my phonebook) as a side of a comparison: as much of it
 // as a load reads. nullopt, after saying why on stderr, when it cannot be read or is no phonebook

@@ -69,12 +69,11 @@ std::optional<int> CommandLine::parse(Arguments arguments) {
     return std::nullopt;
 }
 
-CLI::Option* addMemoryOption(CommandLine& line, int& memoryMode) {
-    return single(line.app()
-                      .add_option_function<std::string>(
-                          "--memory",
-                          [&memoryMode](const std::string& value) { memoryMode = value == "990" ? 2 : 1; },
-                          "memories of the common phonebook, 600 or 990")
+CLI::Option* addMemoryOption(CLI::App& app, int& memoryMode) {
+    return single(app.add_option_function<std::string>(
+                         "--memory",
+                         [&memoryMode](const std::string& value) { memoryMode = value == "990" ? 2 : 1; },
+                         "memories of the common phonebook, 600 or 990")
                       ->check(CLI::Validator(
                           [](std::string& value) -> std::string {
                               if (value == "600" || value == "990") return {};
@@ -83,27 +82,25 @@ CLI::Option* addMemoryOption(CommandLine& line, int& memoryMode) {
                           "600|990")));
 }
 
-CLI::Option* addPortOption(CommandLine& line, const std::string& name, int& port, int lowest,
+CLI::Option* addPortOption(CLI::App& app, const std::string& name, int& port, int lowest,
                            const std::string& description) {
-    return addNumberOption(line, name, port, lowest, 65535, "a port", description);
+    return addNumberOption(app, name, port, lowest, 65535, "a port", description);
 }
 
-CLI::Option* addPositionOption(CommandLine& line, const std::string& name, int& position,
+CLI::Option* addPositionOption(CLI::App& app, const std::string& name, int& position,
                                const std::string& description) {
-    return single(line.app()
-                      .add_option(name, position, description)
-                      ->check(numberCheck(101, 200, "a telephone position")));
+    return single(
+        app.add_option(name, position, description)->check(numberCheck(101, 200, "a telephone position")));
 }
 
-CLI::Option* addKindOption(CommandLine& line, int& kind) {
-    return single(line.app()
-                      .add_option_function<std::string>(
-                          "--kind",
-                          [&kind](const std::string& value) {
-                              kind = value == "my" ? phonebook::kMyPhonebookFile
-                                                   : phonebook::kCommonPhonebookFile;
-                          },
-                          "the phonebook, common or my")
+CLI::Option* addKindOption(CLI::App& app, int& kind) {
+    return single(app.add_option_function<std::string>(
+                         "--kind",
+                         [&kind](const std::string& value) {
+                             kind = value == "my" ? phonebook::kMyPhonebookFile
+                                                  : phonebook::kCommonPhonebookFile;
+                         },
+                         "the phonebook, common or my")
                       ->check(CLI::Validator(
                           [](std::string& value) -> std::string {
                               if (value == "common" || value == "my") return {};
@@ -112,10 +109,9 @@ CLI::Option* addKindOption(CommandLine& line, int& kind) {
                           "common|my")));
 }
 
-CLI::Option* addNumberOption(CommandLine& line, const std::string& name, int& number, int lowest, int highest,
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, int& number, int lowest, int highest,
                              const std::string& what, const std::string& description) {
-    return single(
-        line.app().add_option(name, number, description)->check(numberCheck(lowest, highest, what)));
+    return single(app.add_option(name, number, description)->check(numberCheck(lowest, highest, what)));
 }
 
 } // namespace rk::cli

@@ -42,22 +42,22 @@ private:
 };
 
 // --memory 600|990 into a memory-count mode (1 = 600 common memories, 2 = 990).
-CLI::Option* addMemoryOption(CommandLine& line, int& memoryMode);
+CLI::Option* addMemoryOption(CLI::App& app, int& memoryMode);
 
 // A TCP port, `lowest`..65535 (0 lets the system choose, where a command allows it).
-CLI::Option* addPortOption(CommandLine& line, const std::string& name, int& port, int lowest = 0,
+CLI::Option* addPortOption(CLI::App& app, const std::string& name, int& port, int lowest = 0,
                            const std::string& description = {});
 
 // A telephone position of the my phonebooks, 101..200.
-CLI::Option* addPositionOption(CommandLine& line, const std::string& name, int& position,
+CLI::Option* addPositionOption(CLI::App& app, const std::string& name, int& position,
                                const std::string& description = {});
 
 // --kind common|my into the file kind (1 common, 2 my phonebook).
-CLI::Option* addKindOption(CommandLine& line, int& kind);
+CLI::Option* addKindOption(CLI::App& app, int& kind);
 
 // A whole number within a range, written in decimal digits only; `what` names it in the message
 // of a value that is refused ("a port", "a data-set group").
-CLI::Option* addNumberOption(CommandLine& line, const std::string& name, int& number, int lowest, int highest,
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, int& number, int lowest, int highest,
                              const std::string& what, const std::string& description = {});
 
 } // namespace rk::cli

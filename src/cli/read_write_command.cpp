@@ -115,7 +115,7 @@ std::optional<int> parseOptions(Arguments arguments, Procedure procedure, Transf
     line.value("--password", options.password, "the main unit's four-digit password");
     CLI::Option* directory = line.value("--dir", options.directory, "the work directory");
     if (procedure != Procedure::Restore) {
-        addMemoryOption(line, options.memorySelection);
+        addMemoryOption(line.app(), options.memorySelection);
         line.value(read ? "--save-common" : "--common", options.commonFile, "a common-phonebook file");
         line.value(read ? "--save-my" : "--my", options.myFile, "a my-phonebook file");
     }
@@ -125,8 +125,8 @@ std::optional<int> parseOptions(Arguments arguments, Procedure procedure, Transf
             "the history folder")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     // A main unit is never on port 0: there the system would choose.
-    addPortOption(line, "--port", options.port, 1, "the main unit's port");
-    addPortOption(line, "--listen-port", options.listenPort, 1, "where the main unit connects back");
+    addPortOption(line.app(), "--port", options.port, 1, "the main unit's port");
+    addPortOption(line.app(), "--listen-port", options.listenPort, 1, "where the main unit connects back");
     bool noPauses = false;
     line.app().add_flag("--no-pauses", noPauses, "skip the fixed pauses of the exchange");
     if (procedure == Procedure::Write) {
@@ -239,15 +239,16 @@ bool prepareTransfer(Context& context, const TransferOptions& options,
     session.setListenPort(options.listenPort);
     // A main unit on this machine connects back over loopback: nothing else need reach the port.
     if (host->starts_with("127.") || *host == "localhost") session.setListenAddress("127.0.0.1");
-    procedures.setHistoryFolder(historyFolder(context, options.history));
+    context.snapshots.setFolder(historyFolder(context, options.history));
+    procedures.setTransferLog(&context.snapshots);
     return true;
 }
 
 // Runs the transfer of a procedure under the progress bar; then the procedure's ending message
 // and, when the history could not keep the transfer's snapshot, a line saying so. The transfer's
 // result decides the exit status.
-int transferWithProgress(Context& context, link::PhonebookProcedures& procedures,
-                         link::TransferDirection direction, const std::function<int()>& transfer) {
+int transferWithProgress(Context& context, link::TransferDirection direction,
+                         const std::function<int()>& transfer) {
     int result = 0;
     {
         TerminalProgress bar(context.seam.progress, stderr, platform::communicationProgressTitle());
@@ -258,7 +259,7 @@ int transferWithProgress(Context& context, link::PhonebookProcedures& procedures
         context.terminal.setBeforeMessage({});
     }
     link::reportTransferEnd(context.seam.ui, kOwner, direction, result);
-    if (result == 0) reportSnapshot(procedures.lastSnapshot(), direction);
+    if (result == 0) reportSnapshot(context.snapshots.last(), direction);
     return result == 0 ? 0 : 1;
 }
 
@@ -266,7 +267,7 @@ int transferWithProgress(Context& context, link::PhonebookProcedures& procedures
 int readProcedure(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
     if (!link::confirmTransfer(context.seam.ui, kOwner, link::TransferDirection::Read)) return 1;
     procedures.applyMemorySelection(options.memorySelection);
-    return transferWithProgress(context, procedures, link::TransferDirection::Read,
+    return transferWithProgress(context, link::TransferDirection::Read,
                                 [&] { return procedures.runRead(options.password); });
 }
 
@@ -275,7 +276,7 @@ int writeProcedure(Context& context, link::PhonebookProcedures& procedures, cons
     if (!link::confirmTransfer(context.seam.ui, kOwner, link::TransferDirection::Write)) return 1;
     procedures.applyMemorySelection(options.memorySelection);
     procedures.prepareWrite(options.password);
-    return transferWithProgress(context, procedures, link::TransferDirection::Write,
+    return transferWithProgress(context, link::TransferDirection::Write,
                                 [&] { return procedures.runWrite(); });
 }
 

@@ -59,10 +59,10 @@ struct ServeOptions {
 // error).
 std::optional<int> parseOptions(Arguments arguments, ServeOptions& options) {
     CommandLine line("serve", kServeUsage);
-    addPortOption(line, "--port", options.port, 0, "the port, 0 for one the system chooses");
+    addPortOption(line.app(), "--port", options.port, 0, "the port, 0 for one the system chooses");
     line.value("--address", options.address, "the address to listen on");
     line.value("--docroot", options.documentRoot, "the edit pages");
-    addMemoryOption(line, options.memoryMode);
+    addMemoryOption(line.app(), options.memoryMode);
     line.app().add_flag("--dup-check", options.dupCheck, "the same number may not be registered twice");
     line.value("--common", options.commonFile, "a common-phonebook file to load first");
     line.value("--my", options.myFile, "a my-phonebook file to load first");

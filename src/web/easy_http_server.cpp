@@ -114,14 +114,14 @@ void EasyHttpServer::listen() {
         if (ready < 0 && errno != EINTR) break;
         if (!running_) break;
         if (ready <= 0 || (entries[0].revents & POLLIN) == 0) continue;
-        auto client = std::make_unique<link::TcpSocket>(state_->seam);
+        auto client = std::make_unique<net::TcpSocket>(state_->seam);
         // A failed accept drops the client object; the listener accepts again.
         if (listener_.Accept(*client) != 1) continue;
         serve(std::move(client));
     }
 }
 
-void EasyHttpServer::serve(std::unique_ptr<link::TcpSocket> client) {
+void EasyHttpServer::serve(std::unique_ptr<net::TcpSocket> client) {
     {
         std::lock_guard lock(state_->workersMutex);
         if (state_->liveWorkers >= state_->workerLimit) return; // closed at once with the object

@@ -2,7 +2,7 @@
 // closes the connection and ends.
 #pragma once
 
-#include "link/tcp_socket.h"
+#include "net/tcp_socket.h"
 #include "web/easy_http_server.h"
 #include "web/http_request.h"
 
@@ -14,7 +14,7 @@ namespace rk::web {
 
 class CEasyHttpWorker {
 public:
-    CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<link::TcpSocket> client);
+    CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client);
     // Closes the client connection.
     ~CEasyHttpWorker();
     CEasyHttpWorker(const CEasyHttpWorker&) = delete;
@@ -37,7 +37,7 @@ private:
     void sendRedirect();
 
     std::shared_ptr<ServerState> state_;
-    std::unique_ptr<link::TcpSocket> client_;
+    std::unique_ptr<net::TcpSocket> client_;
     HttpRequest request_;
     std::string body_;
     bool hasBody_ = false;

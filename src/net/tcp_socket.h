@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace rk::link {
+namespace rk::net {
 
 class TcpSocket {
 public:
@@ -120,4 +120,4 @@ private:
 // through a shell; not awaited, errors ignored. Loopback addresses have no entry to drop.
 void flushNeighbourEntry(const std::string& dottedAddress);
 
-} // namespace rk::link
+} // namespace rk::net
