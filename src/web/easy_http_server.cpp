@@ -136,7 +136,7 @@ int EasyHttpServer::Start() {
     listeningPort_ = listener_.LocalPort();
     state_->gate.address = config_.address;
     state_->gate.port = listeningPort_;
-    if (!isLoopbackAddress(config_.address)) {
+    if (keyRequired_ || !isLoopbackAddress(config_.address)) {
         state_->gate.accessKey = makeAccessKey();
         if (state_->gate.accessKey.empty()) { // no random source: no key that could not be guessed
             listener_.Close();

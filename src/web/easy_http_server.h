@@ -109,6 +109,10 @@ public:
     // address at once). Off loopback every request must carry the session's access key.
     void SetAddress(const std::string& address);
     void SetRefusalReporter(RefusalReporter reporter);
+    // Asks for the access key on a loopback address too (off loopback it is always asked for).
+    void RequireAccessKey() {
+        if (!IsRunning()) keyRequired_ = true;
+    }
     const ServerConfig& config() const { return config_; }
 
     // The address and port the server listens on (after a successful Start).
@@ -145,6 +149,7 @@ private:
     std::thread listenerThread_;
     std::atomic<bool> running_{false};
     bool started_ = false;
+    bool keyRequired_ = false;
     int listeningPort_ = 0;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
