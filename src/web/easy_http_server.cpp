@@ -146,6 +146,10 @@ int EasyHttpServer::Start() {
     }
     state_->config = config_;
     state_->owner = owner_;
+    {
+        const std::lock_guard lock(state_->workersMutex);
+        state_->stopped = false; // a start that failed before was followed by a Stop
+    }
     started_ = true;
     // Set here rather than by the listener once it runs: a second "詳細設定" right after the first
     // must see a running server, not start another.

@@ -34,7 +34,7 @@ CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique
     : state_(std::move(state)), client_(std::move(client)), entry_(entry) {}
 
 CEasyHttpWorker::~CEasyHttpWorker() {
-    state_->forget(entry_);
+    if (state_) state_->forget(entry_);
     if (client_) client_->Close();
 }
 
