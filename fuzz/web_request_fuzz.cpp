@@ -4,7 +4,7 @@
 // document root and within its record, the body never exceeds what was announced or the buffer,
 // the redirect script keeps the request's path inside its string, and the gate decides the same
 // twice.
-#include "link/stream_reader.h"
+#include "net/stream_reader.h"
 #include "platform/clock.h"
 #include "web/data_script.h"
 #include "web/http_answer.h"
@@ -30,7 +30,7 @@ void check(bool condition) {
 }
 
 // The connection's bytes, handed out a piece at a time; then the peer closes.
-class MemorySource : public link::ByteSource {
+class MemorySource : public net::ByteSource {
 public:
     MemorySource(std::string_view bytes, std::size_t piece) : rest_(bytes), piece_(piece) {}
 
@@ -79,7 +79,7 @@ void checkRedirect(std::string_view script) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     MemorySource source(bytes, 1 + size % 97);
-    link::StreamReader reader(source);
+    net::StreamReader reader(source);
     HttpRequest request;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     if (!readRequestHead(reader, request, deadline)) {

@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-ipafont-gothic
   nodejs chromium curl
   xvfb xauth

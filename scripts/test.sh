@@ -22,35 +22,69 @@ fail() {
 }
 
 step "format"
-unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)
-[ -z "$unformatted" ] || fail "not formatted as .clang-format says (run clang-format -i): $unformatted"
+# clang-format is installed with the other packages; a machine without it fails here rather than
+# passing unchecked.
+command -v clang-format >/dev/null || fail "clang-format is not installed"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror ||
+  fail "not formatted as .clang-format says (run clang-format -i on the files above)"
 echo "every C++ source is formatted"
 
+# What the runs counted, added up for the closing line.
 passed=0
+failed=0
+skipped=0
+fuzzed=0
+failures=()
+started=$SECONDS
+timings=()
+timed() { timings+=("$(printf '%-28s %4d s' "$1" $((SECONDS - $2)))"); }
+
+# A count of the <testsuite> element that ctest's JUnit file opens with (one attribute a line).
+junit_count() { grep -o -m 1 "^[[:space:]]*$2=\"[0-9]*\"" "$1" | grep -o '[0-9][0-9]*'; }
+
 run_preset() {
-  local preset=$1
+  local preset=$1 begun=$SECONDS
   step "build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
+  timed "build: $preset" "$begun"
+  begun=$SECONDS
   step "test: $preset"
-  # The presets make "no tests found" an error; any failed test fails the run.
-  ctest --preset "$preset" -j "$jobs" || fail "$preset: tests failed"
-  local total
-  total=$(ctest --preset "$preset" -N | sed -n 's/^Total Tests: \([0-9]*\)$/\1/p')
-  [ "${total:-0}" -gt 0 ] || fail "$preset: no tests"
-  passed=$((passed + total))
+  local junit status=0
+  junit=$(mktemp --suffix=.xml)
+  # The presets make "no tests found" an error.
+  ctest --preset "$preset" -j "$jobs" --output-junit "$junit" || status=$?
+  local tests failing skipping
+  tests=$(junit_count "$junit" tests)
+  failing=$(junit_count "$junit" failures)
+  skipping=$(( $(junit_count "$junit" skipped) + $(junit_count "$junit" disabled) ))
+  rm -f "$junit"
+  [ -n "$tests" ] && [ "$tests" -gt 0 ] || fail "$preset: no test results"
+  passed=$((passed + tests - failing - skipping))
+  failed=$((failed + failing))
+  skipped=$((skipped + skipping))
+  timed "test: $preset" "$begun"
+  echo "$preset: $((tests - failing - skipping)) passed, $failing failed, $skipping skipped"
+  [ "$status" -eq 0 ] && [ "$failing" -eq 0 ] || failures+=("$preset: $failing failed")
+  # Everything a test needs is installed above: a test that skipped itself did not run.
+  [ "$skipping" -eq 0 ] || failures+=("$preset: $skipping skipped where their tools are installed")
 }
 
 run_preset dev
+begun=$SECONDS
 step "install and package: dev"
 scripts/check-install.sh build/dev
+timed "install and package" "$begun"
 run_preset asan
 run_preset tsan
 run_preset core
 
+begun=$SECONDS
 step "fuzz: build"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
+timed "build: fuzz" "$begun"
+begun=$SECONDS
 fuzzers=$(find build/fuzz/fuzz -maxdepth 1 -type f -name '*_fuzz' -perm -u+x | sort)
 [ -n "$fuzzers" ] || fail "the fuzz build made no fuzzer"
 expected=$(ls -d fuzz/corpus/*/ | wc -l)
@@ -70,9 +104,17 @@ for fuzzer in $fuzzers; do
     tail -n 60 "$work.log" >&2
     fail "fuzz: $name failed with status $status (inputs in $work)"
   fi
+  fuzzed=$((fuzzed + 1))
   rm -f "$work.log"
   rm -rf "$work"
 done
+timed "fuzz: $fuzzed targets" "$begun"
 
 step "summary"
-echo "tests: $passed passed, 0 failed"
+printf '%s\n' "${timings[@]}"
+printf '%-28s %4d s\n' "all" $((SECONDS - started))
+echo "tests: $passed passed, $failed failed, $skipped skipped; fuzzers: $fuzzed of $expected ran clean"
+if [ ${#failures[@]} -gt 0 ]; then
+  printf '%s\n' "${failures[@]}" >&2
+  fail "${#failures[@]} preset(s) did not pass"
+fi

@@ -123,7 +123,8 @@ void CMainMenuDlg::initialiseDialog() {
     link::DeviceSession& session = application_.ensureDeviceSession();
     procedures_ = std::make_unique<link::PhonebookProcedures>(application_.workspace(), session);
     // The silent history of every completed transfer; the windows say nothing about it.
-    procedures_->setHistoryFolder(history::defaultHistoryFolder());
+    snapshots_.setFolder(history::defaultHistoryFolder());
+    procedures_->setTransferLog(&snapshots_);
 
     const Workspace& workspace = application_.workspace();
     (workspace.flags().dupCheckEnabled != 0 ? duplicatesRefused_ : duplicatesAllowed_)->setChecked(true);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/terminal_ui.h"
+#include "history/snapshot_store.h"
 #include "phonebook/workspace.h"
 #include "platform/seam.h"
 
@@ -19,6 +20,8 @@ struct Context {
     Workspace& workspace;
     platform::Seam seam;
     TerminalUi& terminal;
+    // Where a read or write of this run leaves its snapshot, and what became of it.
+    history::SnapshotLog snapshots{};
 };
 
 using Arguments = std::span<const std::string>;

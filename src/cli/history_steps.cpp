@@ -14,7 +14,7 @@ std::filesystem::path historyFolder(const std::optional<std::string>& option) {
     return history::defaultHistoryFolder();
 }
 
-void reportSnapshot(const link::SnapshotOutcome& outcome, link::TransferDirection direction) {
+void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirection direction) {
     if (!outcome.attempted || outcome.kept) return;
     std::fprintf(stderr, "rkdial-cli: the history could not keep this %s: %s\n",
                  direction == link::TransferDirection::Read ? "read" : "write", outcome.problem.c_str());

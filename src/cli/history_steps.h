@@ -21,7 +21,7 @@ constexpr int kTrouble = 2;
 std::filesystem::path historyFolder(const std::optional<std::string>& option);
 
 // Says on stderr when a completed transfer's snapshot could not be kept; silent otherwise.
-void reportSnapshot(const link::SnapshotOutcome& outcome, link::TransferDirection direction);
+void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirection direction);
 
 // The whole content of a file; nullopt when it cannot be read.
 std::optional<std::string> fileContent(const std::filesystem::path& path);

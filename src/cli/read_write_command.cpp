@@ -255,15 +255,16 @@ bool prepareTransfer(Context& context, const TransferOptions& options,
     session.setListenPort(options.listenPort);
     // A main unit on this machine connects back over loopback: nothing else need reach the port.
     if (host->starts_with("127.") || *host == "localhost") session.setListenAddress("127.0.0.1");
-    procedures.setHistoryFolder(historyFolder(options.history));
+    context.snapshots.setFolder(historyFolder(options.history));
+    procedures.setTransferLog(&context.snapshots);
     return true;
 }
 
 // Runs the transfer of a procedure under the progress bar; then the procedure's ending message
 // and, when the history could not keep the transfer's snapshot, a line saying so. The transfer's
 // result decides the exit status.
-int transferWithProgress(Context& context, link::PhonebookProcedures& procedures,
-                         link::TransferDirection direction, const std::function<int()>& transfer) {
+int transferWithProgress(Context& context, link::TransferDirection direction,
+                         const std::function<int()>& transfer) {
     int result = 0;
     {
         TerminalProgress bar(context.seam.progress, stderr, platform::communicationProgressTitle());
@@ -274,7 +275,7 @@ int transferWithProgress(Context& context, link::PhonebookProcedures& procedures
         context.terminal.setBeforeMessage({});
     }
     link::reportTransferEnd(context.seam.ui, kOwner, direction, result);
-    if (result == 0) reportSnapshot(procedures.lastSnapshot(), direction);
+    if (result == 0) reportSnapshot(context.snapshots.last(), direction);
     return result == 0 ? 0 : 1;
 }
 
@@ -282,7 +283,7 @@ int transferWithProgress(Context& context, link::PhonebookProcedures& procedures
 int readProcedure(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
     if (!link::confirmTransfer(context.seam.ui, kOwner, link::TransferDirection::Read)) return 1;
     procedures.applyMemorySelection(options.memorySelection);
-    return transferWithProgress(context, procedures, link::TransferDirection::Read,
+    return transferWithProgress(context, link::TransferDirection::Read,
                                 [&] { return procedures.runRead(options.password); });
 }
 
@@ -291,7 +292,7 @@ int writeProcedure(Context& context, link::PhonebookProcedures& procedures, cons
     if (!link::confirmTransfer(context.seam.ui, kOwner, link::TransferDirection::Write)) return 1;
     procedures.applyMemorySelection(options.memorySelection);
     procedures.prepareWrite(options.password);
-    return transferWithProgress(context, procedures, link::TransferDirection::Write,
+    return transferWithProgress(context, link::TransferDirection::Write,
                                 [&] { return procedures.runWrite(); });
 }
 

@@ -5,7 +5,7 @@
 #include "cli/file_steps.h"
 
 #include "image/data_image.h"
-#include "link/tcp_socket.h"
+#include "net/tcp_socket.h"
 #include "phonebook/edit_steps.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
@@ -147,7 +147,7 @@ int runServe(Context& context, Arguments arguments) {
         return 1;
     }
     // Never every address at once, and never a guess for a text that names none.
-    const std::string address = link::resolveIPv4Address(options->address);
+    const std::string address = net::resolveIPv4Address(options->address);
     if (address.empty() || address == "0.0.0.0") {
         std::fprintf(stderr, "rkdial-cli serve: --address %s: %s\n", printable(options->address).c_str(),
                      address.empty() ? "not an IPv4 address or the name of one"

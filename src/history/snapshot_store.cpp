@@ -335,4 +335,15 @@ std::optional<Snapshot> SnapshotStore::find(const std::string& host, const std::
     return openSnapshot(root_ / unitFolderName(host) / name);
 }
 
+void SnapshotLog::completed(const TransferRecord& record) {
+    last_ = SnapshotOutcome{};
+    last_.attempted = true;
+    try {
+        last_.kept = SnapshotStore(root_).keep(record, last_.snapshot, last_.problem) == kSnapshotKept;
+    } catch (const std::exception& error) {
+        last_.kept = false;
+        last_.problem = error.what();
+    }
+}
+
 } // namespace rk::history

@@ -11,6 +11,8 @@
 // complete snapshot or none.
 #pragma once
 
+#include "phonebook/transfer_record.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,7 +20,8 @@
 
 namespace rk::history {
 
-enum class Direction { Read, Write };
+using Direction = phonebook::TransferDirection;
+using TransferRecord = phonebook::TransferRecord;
 
 const char* directionName(Direction direction); // "read", "write"
 
@@ -35,16 +38,6 @@ std::filesystem::path defaultHistoryFolder();
 
 // The folder name of a main unit within the history (see above). `host` is the CP932 host text.
 std::string unitFolderName(const std::string& host);
-
-// What a procedure hands over once a transfer has completed.
-struct TransferRecord {
-    std::string host; // CP932, as entered
-    Direction direction = Direction::Read;
-    int memoryMode = 1; // 1 = 600 common memories, 2 = 990
-    std::string firmwareVersion;
-    std::string commonFile; // sys-tan.txt as read or sent (the main unit's column order)
-    std::string myFile;     // tel-tan.txt as read or sent
-};
 
 // What snapshot.txt says.
 struct SnapshotInfo {
@@ -96,6 +89,33 @@ public:
 
 private:
     std::filesystem::path root_;
+};
+
+// What became of the snapshot of the last completed transfer.
+struct SnapshotOutcome {
+    bool attempted = false; // a transfer completed since the log was made
+    bool kept = false;
+    Snapshot snapshot;   // when kept
+    std::string problem; // when not
+};
+
+// The log the front ends hand to the read and write procedures: every completed transfer becomes
+// a snapshot in the folder given (none when it is empty). A snapshot that cannot be kept changes
+// neither the transfer's result nor its messages; last() says so, for the front end that wants to
+// tell.
+class SnapshotLog : public phonebook::TransferLog {
+public:
+    explicit SnapshotLog(std::filesystem::path root = {}) : root_(std::move(root)) {}
+
+    void setFolder(std::filesystem::path root) { root_ = std::move(root); }
+    const std::filesystem::path& folder() const { return root_; }
+
+    void completed(const TransferRecord& record) override;
+    const SnapshotOutcome& last() const { return last_; }
+
+private:
+    std::filesystem::path root_;
+    SnapshotOutcome last_;
 };
 
 } // namespace rk::history

@@ -1,7 +1,6 @@
 #include "link/device_session.h"
 
 #include "link/device_info.h"
-#include "link/transfer_progress.h"
 #include "platform/file_writer.h"
 #include "platform/progress.h"
 #include "platform/text.h"
@@ -61,7 +60,7 @@ void DeviceSession::warn(const char* utf8Text) const {
 }
 
 void DeviceSession::post(int message, std::int64_t value) const {
-    postCommunicationProgress(seam_.progress, message, value);
+    platform::postCommunicationProgress(seam_.progress, message, value);
 }
 
 std::string DeviceSession::temporaryFolder() const {
@@ -96,9 +95,9 @@ void DeviceSession::deleteTemporaryFiles() {
 }
 
 void DeviceSession::ReportTransferRange(int start, int end, int total) {
-    post(kProgressStartPosition, start);
-    post(kProgressEndPosition, end);
-    post(kProgressRange, total);
+    post(platform::WM_PRG_STARTPOS, start);
+    post(platform::WM_PRG_ENDPOS, end);
+    post(platform::WM_PRG_RANGE, total);
 }
 
 int DeviceSession::ConnectDevice() {
@@ -269,7 +268,7 @@ int DeviceSession::RunTransfer(int direction) {
     progressWindow_ = seam_.progress.windowHandle(platform::communicationProgressTitle());
     deleteTemporaryFiles();
     transferState_ = 1;
-    post(kProgressSetPosition, 0);
+    post(platform::WM_PRG_SETPOS, 0);
     progressStep_ = 5;
     progressBase_ = 0;
 
@@ -308,7 +307,7 @@ int DeviceSession::RunTransfer(int direction) {
     returnConnectionFlag_ = 0;
     returnConnection_ = newSocket();
     int position = 5;
-    post(kProgressSetPosition, position);
+    post(platform::WM_PRG_SETPOS, position);
     progressStep_ = fileCount_ > 0 ? 95 / fileCount_ : 95;
     progressBase_ = 5;
     ReportTransferRange(5, 5 + progressStep_, INT_MAX);
@@ -325,12 +324,12 @@ int DeviceSession::RunTransfer(int direction) {
             return receiveLoop(position);
         }
         transferState_ = 3;
-        post(kProgressSetPosition, position);
+        post(platform::WM_PRG_SETPOS, position);
         progressBase_ = position;
         position += progressStep_;
         ReportTransferRange(progressBase_, progressBase_ + progressStep_, INT_MAX);
         if (fileList_.empty()) {
-            post(kProgressSetPosition, 100);
+            post(platform::WM_PRG_SETPOS, 100);
             seam_.clock.pause(5000);
             record_.reset();
             returnConnection_->Close();

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "link/http_message.h"
-#include "link/tcp_socket.h"
+#include "net/tcp_socket.h"
 #include "phonebook/workspace.h"
 #include "platform/seam.h"
 
@@ -14,6 +14,9 @@
 #include <vector>
 
 namespace rk::link {
+
+// The device link talks over the sockets of the transport below it.
+using net::TcpSocket;
 
 class DeviceSession {
 public:

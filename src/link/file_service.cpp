@@ -3,9 +3,9 @@
 #include "link/device_session.h"
 
 #include "image/data_image.h"
-#include "link/transfer_progress.h"
 #include "phonebook/dataset_files.h"
 #include "phonebook/key_files.h"
+#include "platform/progress.h"
 #include "platform/ui.h"
 
 #include <algorithm>

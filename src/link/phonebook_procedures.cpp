@@ -1,7 +1,6 @@
 #include "link/phonebook_procedures.h"
 
 #include "image/data_image.h"
-#include "link/transfer_progress.h"
 #include "phonebook/phonebook_file.h"
 #include "platform/progress.h"
 #include "platform/text.h"
@@ -157,7 +156,7 @@ std::string PhonebookProcedures::workDirectory() const {
 
 int PhonebookProcedures::runRead(const std::string& password) {
     const platform::Seam& seam = session_.seam();
-    postCommunicationProgress(seam.progress, platform::WM_PRG_SETPOS, 0);
+    platform::postCommunicationProgress(seam.progress, platform::WM_PRG_SETPOS, 0);
     session_.SetWorkDirectory(workspace_.flags().startupDir);
     session_.SetPassword(password);
     const int result = session_.ReadPhonebook(0);
@@ -178,7 +177,7 @@ int PhonebookProcedures::runRead(const std::string& password) {
     settings.phoneFileName = "tel-tan.txt";
     static_cast<void>(phonebook::readPhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile));
     workspace_.flags().phonebookPresent = 1;
-    keepSnapshot(history::Direction::Read);
+    tellLog(TransferDirection::Read);
     return 0;
 }
 
@@ -209,31 +208,22 @@ void PhonebookProcedures::prepareWrite(const std::string& password) {
 
 int PhonebookProcedures::runWrite() {
     const int result = session_.WritePhonebook(0);
-    if (result == 0) keepSnapshot(history::Direction::Write);
+    if (result == 0) tellLog(TransferDirection::Write);
     return result;
 }
 
-void PhonebookProcedures::keepSnapshot(history::Direction direction) {
-    lastSnapshot_ = SnapshotOutcome{};
-    lastSnapshot_.attempted = true;
-    // Whatever goes wrong here stays here: the transfer has completed.
-    try {
-        // The files of the work directory are what was read, or what the pages just sent were made from.
-        const std::string directory = workDirectory();
-        history::TransferRecord record;
-        record.host = session_.host();
-        record.direction = direction;
-        record.memoryMode = workspace_.image().memoryMode;
-        record.firmwareVersion = session_.firmwareVersion();
-        record.commonFile = fileBytes(directory + "sys-tan.txt");
-        record.myFile = fileBytes(directory + "tel-tan.txt");
-        const history::SnapshotStore store(historyFolder_);
-        lastSnapshot_.kept =
-            store.keep(record, lastSnapshot_.snapshot, lastSnapshot_.problem) == history::kSnapshotKept;
-    } catch (const std::exception& error) {
-        lastSnapshot_.kept = false;
-        lastSnapshot_.problem = error.what();
-    }
+void PhonebookProcedures::tellLog(TransferDirection direction) {
+    if (log_ == nullptr) return;
+    // The files of the work directory are what was read, or what the pages just sent were made from.
+    const std::string directory = workDirectory();
+    phonebook::TransferRecord record;
+    record.host = session_.host();
+    record.direction = direction;
+    record.memoryMode = workspace_.image().memoryMode;
+    record.firmwareVersion = session_.firmwareVersion();
+    record.commonFile = fileBytes(directory + "sys-tan.txt");
+    record.myFile = fileBytes(directory + "tel-tan.txt");
+    log_->completed(record);
 }
 
 } // namespace rk::link

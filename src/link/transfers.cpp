@@ -5,13 +5,13 @@
 
 #include "image/data_image.h"
 #include "link/device_info.h"
-#include "link/transfer_progress.h"
 #include "phonebook/dataset_conversion.h"
 #include "phonebook/download_conversion.h"
 #include "phonebook/key_conversion.h"
 #include "phonebook/line_table.h"
 #include "phonebook/page_files.h"
 #include "platform/file_writer.h"
+#include "platform/progress.h"
 
 #include <pugixml.hpp>
 
@@ -125,7 +125,7 @@ int DeviceSession::PrepareTelTanUpload() {
 int DeviceSession::receiveLoop(int position) {
     transferState_ = 3;
     for (;;) {
-        post(kProgressSetPosition, position);
+        post(platform::WM_PRG_SETPOS, position);
         progressBase_ = position;
         position += progressStep_;
         ReportTransferRange(progressBase_, progressBase_ + progressStep_, INT_MAX);
@@ -137,7 +137,7 @@ int DeviceSession::receiveLoop(int position) {
             return -1;
         }
         if (fileList_.empty()) {
-            post(kProgressSetPosition, 100);
+            post(platform::WM_PRG_SETPOS, 100);
             for (int i = 0; i < 10; ++i) seam_.clock.pause(200);
             record_.reset();
             returnConnection_.reset();

@@ -111,7 +111,7 @@ bool EasyHttpServer::bindListener() {
 }
 
 bool EasyHttpServer::resolveAddress() {
-    const std::string dotted = link::resolveIPv4Address(config_.address);
+    const std::string dotted = net::resolveIPv4Address(config_.address);
     // One address, never all at once: the gate could not tell the server's own origin.
     if (dotted.empty() || dotted == "0.0.0.0") {
         platform::showError(state_->seam.ui, owner_,
@@ -187,14 +187,14 @@ void EasyHttpServer::listen() {
         if (ready < 0 && errno != EINTR) break;
         if (!running_) break;
         if (ready <= 0 || (entries[0].revents & POLLIN) == 0) continue;
-        auto client = std::make_unique<link::TcpSocket>(state_->seam);
+        auto client = std::make_unique<net::TcpSocket>(state_->seam);
         // A failed accept drops the client object; the listener accepts again.
         if (listener_.Accept(*client) != 1) continue;
         serve(std::move(client));
     }
 }
 
-void EasyHttpServer::serve(std::unique_ptr<link::TcpSocket> client) {
+void EasyHttpServer::serve(std::unique_ptr<net::TcpSocket> client) {
     ServerState::ConnectionEntry entry;
     {
         const std::lock_guard lock(state_->workersMutex);

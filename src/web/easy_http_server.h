@@ -7,7 +7,7 @@
 // nothing while it runs.
 #pragma once
 
-#include "link/tcp_socket.h"
+#include "net/tcp_socket.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/workspace.h"
 #include "platform/seam.h"
@@ -140,12 +140,12 @@ private:
     bool bindListener();
     // Resolves the configured address; false (after the bind failure's message) when it names none.
     bool resolveAddress();
-    void serve(std::unique_ptr<link::TcpSocket> client);
+    void serve(std::unique_ptr<net::TcpSocket> client);
 
     std::shared_ptr<ServerState> state_;
     ServerConfig config_;
     platform::Owner owner_;
-    link::TcpSocket listener_;
+    net::TcpSocket listener_;
     std::thread listenerThread_;
     std::atomic<bool> running_{false};
     bool started_ = false;

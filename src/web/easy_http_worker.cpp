@@ -29,7 +29,7 @@ struct FileCloser {
 
 } // namespace
 
-CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<link::TcpSocket> client,
+CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client,
                                  ServerState::ConnectionEntry entry)
     : state_(std::move(state)), client_(std::move(client)), entry_(entry) {}
 
@@ -57,7 +57,7 @@ void CEasyHttpWorker::Run() {
 bool CEasyHttpWorker::readRequest() {
     const platform::Clock& clock = state_->seam.clock;
     const int limit = clock.limitMilliseconds(state_->requestSeconds);
-    link::StreamReader& reader = client_->reader();
+    net::StreamReader& reader = client_->reader();
     if (!readRequestHead(reader, request_,
                          std::chrono::steady_clock::now() + std::chrono::milliseconds(limit)))
         return false; // no blank: closed without an answer

@@ -2,7 +2,7 @@
 // under the edit lock, closes the connection and ends.
 #pragma once
 
-#include "link/tcp_socket.h"
+#include "net/tcp_socket.h"
 #include "web/easy_http_server.h"
 #include "web/http_request.h"
 #include "web/request_gate.h"
@@ -16,7 +16,7 @@ namespace rk::web {
 
 class CEasyHttpWorker {
 public:
-    CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<link::TcpSocket> client,
+    CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client,
                     ServerState::ConnectionEntry entry);
     // Takes the connection off the server's list and closes it.
     ~CEasyHttpWorker();
@@ -42,7 +42,7 @@ private:
     void sendRedirect();
 
     std::shared_ptr<ServerState> state_;
-    std::unique_ptr<link::TcpSocket> client_;
+    std::unique_ptr<net::TcpSocket> client_;
     ServerState::ConnectionEntry entry_;
     HttpRequest request_;
     RequestBody body_;

@@ -7,8 +7,8 @@ constexpr int kLineSize = 1024; // lines of at most 1,023 characters
 
 } // namespace
 
-bool readRequestHead(link::StreamReader& reader, HttpRequest& request, link::Deadline deadline) {
-    const link::WaitLimit wait = link::WaitLimit::until(deadline);
+bool readRequestHead(net::StreamReader& reader, HttpRequest& request, net::Deadline deadline) {
+    const net::WaitLimit wait = net::WaitLimit::until(deadline);
     std::string line;
     if (reader.readLine(line, kLineSize, wait) < 0) return false;
     if (!parseRequestLine(line, request)) return false;
@@ -16,7 +16,7 @@ bool readRequestHead(link::StreamReader& reader, HttpRequest& request, link::Dea
     return true;
 }
 
-bool readRequestBody(link::StreamReader& reader, const HttpRequest& request, std::int32_t maximumBody,
+bool readRequestBody(net::StreamReader& reader, const HttpRequest& request, std::int32_t maximumBody,
                      const platform::Clock& clock, int limitMilliseconds, RequestBody& body) {
     switch (planBody(request, maximumBody)) {
     case BodyPlan::Refuse:
@@ -28,12 +28,12 @@ bool readRequestBody(link::StreamReader& reader, const HttpRequest& request, std
     }
     body.announced = true;
     clock.pause(1000);
-    const link::WaitLimit wait = link::WaitLimit::until(std::chrono::steady_clock::now() +
-                                                        std::chrono::milliseconds(limitMilliseconds));
+    const net::WaitLimit wait = net::WaitLimit::until(std::chrono::steady_clock::now() +
+                                                      std::chrono::milliseconds(limitMilliseconds));
     int total = 0;
     while (total < request.contentLength) {
         const int received = reader.readSome(body.bytes, request.contentLength - total, wait);
-        if (received == link::ByteSource::kFailed) {
+        if (received == net::ByteSource::kFailed) {
             body.bytes.clear();
             break;
         }

@@ -3,7 +3,7 @@
 // request fuzzer drives exactly this loop over bytes in memory.
 #pragma once
 
-#include "link/stream_reader.h"
+#include "net/stream_reader.h"
 #include "platform/clock.h"
 #include "web/http_request.h"
 
@@ -15,7 +15,7 @@ namespace rk::web {
 // The request line and header lines, each of at most 1,023 characters, until an empty line, a
 // closed connection, an error or the deadline. False when there is no request line with a blank
 // (the connection is then closed without an answer).
-bool readRequestHead(link::StreamReader& reader, HttpRequest& request, link::Deadline deadline);
+bool readRequestHead(net::StreamReader& reader, HttpRequest& request, net::Deadline deadline);
 
 struct RequestBody {
     std::string bytes;      // up to the first zero byte, as the zero-filled buffer was read
@@ -25,7 +25,7 @@ struct RequestBody {
 // After the fixed one-second pause, what arrives of the announced body within `limitMilliseconds`
 // (a shorter body is used with what came). False when the announced body is larger than
 // `maximumBody`: closed without an answer.
-bool readRequestBody(link::StreamReader& reader, const HttpRequest& request, std::int32_t maximumBody,
+bool readRequestBody(net::StreamReader& reader, const HttpRequest& request, std::int32_t maximumBody,
                      const platform::Clock& clock, int limitMilliseconds, RequestBody& body);
 
 } // namespace rk::web

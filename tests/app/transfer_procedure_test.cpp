@@ -291,7 +291,7 @@ private slots:
         startUnit();
         // A history that cannot be written: the write and its messages stay as they are.
         history_->write("file", "where the history cannot be");
-        window().procedures().setHistoryFolder(history_->path() / "file" / "history");
+        window().snapshots().setFolder(history_->path() / "file" / "history");
         auto common =
             phonebook::EntryText::make("0120123456", text::toCp932("ｻﾎﾟｰﾄ"), text::toCp932("窓口"), '3');
         auto mine = phonebook::EntryText::make("0311112222", text::toCp932("ｼﾞﾀｸ"), text::toCp932("自宅"));
@@ -323,8 +323,8 @@ private slots:
                   platform::Buttons::Ok, platform::Icon::Information);
         // Both files were written under the file window, before the communication window opened.
         QCOMPARE(recorder.windows(), std::string("F F "));
-        QVERIFY(window().procedures().lastSnapshot().attempted);
-        QVERIFY(!window().procedures().lastSnapshot().kept);
+        QVERIFY(window().snapshots().last().attempted);
+        QVERIFY(!window().snapshots().last().kept);
     }
 
     void cancelAtAnyStepChangesNothing() {

@@ -1,6 +1,6 @@
-#include "link/tcp_socket.h"
+#include "net/tcp_socket.h"
 
-#include "link/transfer_progress.h"
+#include "platform/progress.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace rk::link {
+namespace rk::net {
 
 TcpSocket::~TcpSocket() {
     Close();
@@ -189,7 +189,7 @@ int TcpSocket::receiveExact(std::string& data, int count, int limit, int pieceLi
         if (received == kExpired || received == kClosed) break;
         if (received < 0) return -1;
         total += received;
-        if (report) postCommunicationProgress(seam_.progress, kProgressStep, total);
+        if (report) platform::postCommunicationProgress(seam_.progress, platform::WM_PRG_STEP, total);
     }
     return total;
 }
@@ -226,7 +226,8 @@ int TcpSocket::SendAll(const char* data, int count, int reportFlag) {
         last = Send(data + total, std::min(count - total, kPieceSize));
         if (last < 0) break;
         total += last;
-        if (reportFlag == 1) postCommunicationProgress(seam_.progress, kProgressStep, total);
+        if (reportFlag == 1)
+            platform::postCommunicationProgress(seam_.progress, platform::WM_PRG_STEP, total);
     }
     return last < 0 ? last : total;
 }
@@ -301,4 +302,4 @@ void flushNeighbourEntry(const std::string& dottedAddress) {
     std::thread([child] { ::waitpid(child, nullptr, 0); }).detach();
 }
 
-} // namespace rk::link
+} // namespace rk::net

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-namespace rk::link {
+namespace rk::net {
 
 using Deadline = std::chrono::steady_clock::time_point;
 
@@ -76,4 +76,4 @@ private:
     std::size_t start_ = 0;
 };
 
-} // namespace rk::link
+} // namespace rk::net

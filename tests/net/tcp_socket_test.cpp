@@ -1,4 +1,4 @@
-#include "link/tcp_socket.h"
+#include "net/tcp_socket.h"
 
 #include "platform/text.h"
 #include "support/progress_recorder.h"
@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-using rk::link::TcpSocket;
+using rk::net::TcpSocket;
 
 namespace {
 

@@ -5,7 +5,7 @@
 // (StreamReader), so that lines cost one system call per arrival, not per byte.
 #pragma once
 
-#include "link/stream_reader.h"
+#include "net/stream_reader.h"
 #include "platform/seam.h"
 
 #include <chrono>
@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace rk::link {
+namespace rk::net {
 
 class TcpSocket : private ByteSource {
 public:
@@ -124,4 +124,4 @@ std::string resolveIPv4Address(const std::string& name);
 // through a shell; not awaited, errors ignored. Loopback addresses have no entry to drop.
 void flushNeighbourEntry(const std::string& dottedAddress);
 
-} // namespace rk::link
+} // namespace rk::net

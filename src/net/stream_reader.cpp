@@ -1,8 +1,8 @@
-#include "link/stream_reader.h"
+#include "net/stream_reader.h"
 
 #include <algorithm>
 
-namespace rk::link {
+namespace rk::net {
 namespace {
 
 // One fill takes what has arrived up to this much: a request head or a response's header lines
@@ -64,4 +64,4 @@ int StreamReader::readSome(std::string& data, int count, WaitLimit wait) {
     return static_cast<int>(taken);
 }
 
-} // namespace rk::link
+} // namespace rk::net
