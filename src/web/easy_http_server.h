@@ -118,7 +118,7 @@ public:
     // The address and port the server listens on (after a successful Start).
     const std::string& listenAddress() const { return config_.address; }
     int listeningPort() const { return listeningPort_; }
-    // The key every request must carry when the address is not a loopback one; else empty.
+    // The key every request must carry (off loopback, or when asked for); else empty.
     const std::string& accessKey() const { return state_->gate.accessKey; }
 
     // Waits at most `limit` for every worker to end; true when none is left.

@@ -414,22 +414,22 @@ TEST_F(ServerTest, IdleConnectionsKeepNoOneOutAndEndWhenTheServerStops) {
     EXPECT_LT(steady_clock::now() - begin, milliseconds(1000));
 
     // A request under way when the server stops is answered; the idle ones are closed at once.
-    seam.clock.setPauseScale(0.1);
+    seam.clock.setPauseScale(0.3); // the body's pause and the redirect's wait: about 1 s
     Client submitting(port);
     submitting.send("POST /17tansyuku_01.html HTTP/1.1\r\nContent-Type: " + kForm +
                     "\r\nContent-Length: 9\r\n\r\ns000n1=12");
-    std::this_thread::sleep_for(milliseconds(50)); // its head is in; the body's pause has begun
+    std::this_thread::sleep_for(milliseconds(200)); // its head is in; the body's pause has begun
     begin = steady_clock::now();
     server.Stop();
-    EXPECT_TRUE(server.waitForWorkers(std::chrono::seconds(3)));
-    EXPECT_LT(steady_clock::now() - begin, milliseconds(2000));
+    EXPECT_TRUE(server.waitForWorkers(std::chrono::seconds(5)));
+    EXPECT_LT(steady_clock::now() - begin, milliseconds(2500));
     EXPECT_TRUE(submitting.receiveAll().starts_with("HTTP/1.0 200 OK\r\n"));
     EXPECT_EQ(entry(0, phonebook::Copy::Working).numberText(), "12");
     for (const auto& connection : idle) EXPECT_EQ(connection->receiveAll(), "");
 }
 
 TEST_F(ServerTest, NoWorkerOutlivesItsServer) {
-    seam.clock.setPauseScale(0.2); // the body's pause and the redirect's wait: 0.6 s
+    seam.clock.setPauseScale(0.5); // the body's pause and the redirect's wait: 1.5 s
     std::optional<web::EasyHttpServer> other(std::in_place, workspace, seam);
     other->SetPort(0);
     other->SetDocumentRoot(root.str());
@@ -437,11 +437,11 @@ TEST_F(ServerTest, NoWorkerOutlivesItsServer) {
     Client request(other->listeningPort());
     request.send("POST /17tansyuku_01.html HTTP/1.1\r\nContent-Type: " + kForm +
                  "\r\nContent-Length: 9\r\n\r\ns001n1=34");
-    std::this_thread::sleep_for(milliseconds(50));
-    other->setWorkerLimit(1); // while it runs
+    std::this_thread::sleep_for(milliseconds(200)); // its head is in
+    other->setWorkerLimit(1);                       // while it runs
     const auto begin = steady_clock::now();
     other.reset(); // gone only once the request under way has been answered
-    EXPECT_GE(steady_clock::now() - begin, milliseconds(400));
+    EXPECT_GE(steady_clock::now() - begin, milliseconds(800));
     EXPECT_EQ(entry(1, phonebook::Copy::Working).numberText(), "34");
     EXPECT_TRUE(request.receiveAll().starts_with("HTTP/1.0 200 OK\r\n"));
 }
