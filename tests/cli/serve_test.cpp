@@ -81,6 +81,22 @@ std::string fileText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+bool run(const std::string& commandLine) {
+    return std::system((commandLine + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// What a command prints on standard output.
+std::string capture(const std::string& commandLine) {
+    std::string output;
+    std::FILE* pipe = ::popen(commandLine.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[4096];
+    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, count);
+    ::pclose(pipe);
+    return output;
+}
+
 int unprivilegedPortStart() {
     std::ifstream setting("/proc/sys/net/ipv4/ip_unprivileged_port_start");
     int port = 1024;
@@ -182,4 +198,41 @@ TEST(Serve, NamesEveryRefusalAndEndsAtOnceWhateverIdleConnectionsRemain) {
     EXPECT_EQ(serve.terminate(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::seconds(1));
     EXPECT_TRUE(std::filesystem::exists(work / "saved.rkdat"));
+}
+
+// Off loopback, on an address of a network namespace of the test's own (root needed; skipped where
+// none can be made): the printed address carries the key, and nothing is served without it.
+TEST(Serve, OffLoopbackEveryRequestCarriesTheKey) {
+    if (::geteuid() != 0) GTEST_SKIP() << "creating a network namespace needs root";
+    const std::string space = "rkserve" + std::to_string(::getpid() % 100000);
+    const std::string address = "10.214." + std::to_string(::getpid() % 250) + ".1";
+    if (!run("ip netns add " + space))
+        GTEST_SKIP() << "network namespaces cannot be made here (ip netns failed)";
+    struct Removal {
+        std::string space;
+        ~Removal() { run("ip netns del " + space); }
+    } removal{space};
+    const std::string inside = "ip netns exec " + space + " ";
+    // The namespace's own loopback device carries the address; it is no loopback address all the same.
+    ASSERT_TRUE(run(inside + "ip link set lo up") && run(inside + "ip addr add " + address + "/32 dev lo"));
+
+    Child serve(
+        {"ip", "netns", "exec", space, kCli, "serve", "--port", "0", "--no-pauses", "--address", address});
+    const std::string line = serve.line();
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(line, match,
+                                 std::regex("(http://10\\.214\\.[0-9]+\\.1:[0-9]+/)\\?key=([0-9a-f]{32})\n")))
+        << line;
+    const std::string base = match[1], key = match[2];
+    const std::string curl = inside + "curl -s -i --max-time 10 ";
+    const std::string first = capture(curl + "'" + base + "?key=" + key + "'");
+    EXPECT_TRUE(first.starts_with("HTTP/1.0 200 OK\r\n")) << first;
+    EXPECT_NE(first.find("\r\nSet-Cookie: rkdial-key=" + key + "; HttpOnly; SameSite=Strict; Path=/\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(capture(curl + "-H 'Cookie: rkdial-key=" + key + "' " + base + "17tansyuku_01.html")
+                    .starts_with("HTTP/1.0 200 OK\r\n"));
+    EXPECT_TRUE(capture(curl + base + "17tansyuku_01.html").starts_with("HTTP/1.0 403 Forbidden\r\n"));
+    EXPECT_TRUE(capture(curl + "'" + base + "?key=" + std::string(32, '0') + "'")
+                    .starts_with("HTTP/1.0 403 Forbidden\r\n"));
+    EXPECT_EQ(serve.terminate(), 0);
 }
