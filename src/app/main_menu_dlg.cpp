@@ -50,7 +50,7 @@ void addFrame(QWidget& parent, const DialogUnits& units, const char* name, const
 
 CMainMenuDlg::CMainMenuDlg(CSpeedDialApp& application, QWidget* parent)
     : QDialog(parent), application_(application),
-      memorySelection_(application.workspace().image().memoryMode) {
+      memorySelection_(application.workspace().image().memoryMode), snapshots_(application.seam().clock) {
     createControls();
     initialiseDialog();
 }

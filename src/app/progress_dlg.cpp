@@ -59,10 +59,6 @@ void CProgressDlg::UpDatePrg(int position) {
     update();
 }
 
-void CProgressDlg::UpDateByStep(std::int64_t count) {
-    UpDatePrg(steps_.stepPosition(count));
-}
-
 void CProgressDlg::handleProgress(int message, std::int64_t value) {
     if (const auto position = steps_.apply(message, value)) UpDatePrg(*position);
 }

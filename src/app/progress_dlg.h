@@ -28,8 +28,6 @@ public:
 
     // Shows a percentage: above 100 shows 100.
     void UpDatePrg(int position);
-    // Shows the position of step `count` of the current share (StartPos, EndPos, Range).
-    void UpDateByStep(std::int64_t count);
     // One of the five progress messages, on the window's own thread.
     void handleProgress(int message, std::int64_t value);
 

@@ -21,7 +21,7 @@ struct Context {
     platform::Seam seam;
     TerminalUi& terminal;
     // Where a read or write of this run leaves its snapshot, and what became of it.
-    history::SnapshotLog snapshots{};
+    history::SnapshotLog snapshots{seam.clock};
 };
 
 using Arguments = std::span<const std::string>;

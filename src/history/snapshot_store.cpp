@@ -7,7 +7,6 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -31,12 +30,8 @@ constexpr const char* kStagingPrefix = ".incoming-";
 // "20240305T070912.345Z"
 constexpr std::size_t kStampLength = 20;
 
-std::atomic<unsigned> stagingCounter{0};
-
-std::int64_t nowMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
+std::int64_t millisecondsOf(std::chrono::system_clock::time_point time) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
 std::string stampText(std::int64_t milliseconds) {
@@ -230,7 +225,8 @@ std::optional<Snapshot> openSnapshot(const fs::path& folder) {
     return snapshot;
 }
 
-int SnapshotStore::keep(const TransferRecord& record, Snapshot& kept, std::string& problem) const {
+int SnapshotStore::keep(const TransferRecord& record, std::chrono::system_clock::time_point takenAt,
+                        Snapshot& kept, std::string& problem) const {
     if (root_.empty()) {
         problem = "no history folder (none of RKDIAL_HISTORY, XDG_DATA_HOME and HOME is set)";
         return kSnapshotNotKept;
@@ -249,7 +245,7 @@ int SnapshotStore::keep(const TransferRecord& record, Snapshot& kept, std::strin
     phonebook::setMemoryMode(scratch, record.memoryMode == 2 ? 2 : 1);
     parsePhonebookText(scratch, phonebook::kCommonPhonebookFile, record.commonFile);
     parsePhonebookText(scratch, phonebook::kMyPhonebookFile, record.myFile);
-    const std::int64_t now = nowMilliseconds();
+    const std::int64_t now = millisecondsOf(takenAt);
     SnapshotInfo info;
     info.host = record.host;
     info.direction = record.direction;
@@ -260,11 +256,17 @@ int SnapshotStore::keep(const TransferRecord& record, Snapshot& kept, std::strin
     info.commonInUse = memoriesInUse(scratch, phonebook::kCommonPhonebookFile);
     info.myInUse = memoriesInUse(scratch, phonebook::kMyPhonebookFile);
 
-    const fs::path staging = unit / (std::string(kStagingPrefix) + std::to_string(::getpid()) + "-" +
-                                     std::to_string(stagingCounter.fetch_add(1)));
-    if (!fs::create_directory(staging, error)) {
-        problem = problemOf(staging, error ? error : std::make_error_code(std::errc::file_exists));
-        return kSnapshotNotKept;
+    // A folder of this process's own to assemble the snapshot in: the first free number, taken by
+    // creating it, so that two stores keeping snapshots at once never share one.
+    fs::path staging;
+    for (unsigned number = 0;; ++number) {
+        staging =
+            unit / (std::string(kStagingPrefix) + std::to_string(::getpid()) + "-" + std::to_string(number));
+        if (fs::create_directory(staging, error)) break;
+        if (error || number == 1000) {
+            problem = problemOf(staging, error ? error : std::make_error_code(std::errc::file_exists));
+            return kSnapshotNotKept;
+        }
     }
     const auto giveUp = [&](const std::string& why) {
         problem = why;
@@ -339,7 +341,8 @@ void SnapshotLog::completed(const TransferRecord& record) {
     last_ = SnapshotOutcome{};
     last_.attempted = true;
     try {
-        last_.kept = SnapshotStore(root_).keep(record, last_.snapshot, last_.problem) == kSnapshotKept;
+        last_.kept =
+            SnapshotStore(root_).keep(record, clock_.now(), last_.snapshot, last_.problem) == kSnapshotKept;
     } catch (const std::exception& error) {
         last_.kept = false;
         last_.problem = error.what();

@@ -12,7 +12,9 @@
 #pragma once
 
 #include "phonebook/transfer_record.h"
+#include "platform/clock.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -73,10 +75,11 @@ public:
 
     const std::filesystem::path& root() const { return root_; }
 
-    // Keeps a snapshot of a completed transfer, then removes the unit's oldest beyond the newest
-    // kSnapshotsKept. kSnapshotKept with `kept` filled in, or kSnapshotNotKept with `problem`
-    // saying why (nothing of the snapshot is left behind then).
-    [[nodiscard]] int keep(const TransferRecord& record, Snapshot& kept, std::string& problem) const;
+    // Keeps a snapshot of a completed transfer taken at `takenAt`, then removes the unit's oldest
+    // beyond the newest kSnapshotsKept. kSnapshotKept with `kept` filled in, or kSnapshotNotKept
+    // with `problem` saying why (nothing of the snapshot is left behind then).
+    [[nodiscard]] int keep(const TransferRecord& record, std::chrono::system_clock::time_point takenAt,
+                           Snapshot& kept, std::string& problem) const;
 
     // The snapshots of one unit, or of every unit when `host` is empty, newest first.
     std::vector<Snapshot> list(const std::string& host) const;
@@ -105,7 +108,9 @@ struct SnapshotOutcome {
 // tell.
 class SnapshotLog : public phonebook::TransferLog {
 public:
-    explicit SnapshotLog(std::filesystem::path root = {}) : root_(std::move(root)) {}
+    // The clock tells the time of each snapshot.
+    explicit SnapshotLog(const platform::Clock& clock, std::filesystem::path root = {})
+        : clock_(clock), root_(std::move(root)) {}
 
     void setFolder(std::filesystem::path root) { root_ = std::move(root); }
     const std::filesystem::path& folder() const { return root_; }
@@ -114,6 +119,7 @@ public:
     const SnapshotOutcome& last() const { return last_; }
 
 private:
+    const platform::Clock& clock_;
     std::filesystem::path root_;
     SnapshotOutcome last_;
 };

@@ -29,8 +29,6 @@ public:
     // it; this platform keeps none.
     virtual std::optional<std::string> browserVersion() const { return std::nullopt; }
 
-    // The user the program runs as is the system's administrator.
-    virtual bool runsAsAdministrator() const;
 };
 
 } // namespace rk::platform

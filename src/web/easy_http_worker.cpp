@@ -116,7 +116,8 @@ void CEasyHttpWorker::showDuplicateMessage(const std::string& text, int firstEnt
 bool CEasyHttpWorker::sendHeader(int status, int contentType, std::int64_t length) {
     // Gathered into one send: the bytes are the same as line by line, but no line waits for the
     // browser's acknowledgement of the one before.
-    const std::string header = responseHeader(status, contentType, length, std::time(nullptr),
+    const std::string header = responseHeader(status, contentType, length,
+                                              std::chrono::system_clock::to_time_t(state_->seam.clock.now()),
                                               state_->config.serverName, extraHeader_);
     return client_->Send(header.data(), static_cast<int>(header.size())) == static_cast<int>(header.size());
 }

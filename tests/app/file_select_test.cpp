@@ -259,6 +259,7 @@ private slots:
     void cleanup() {
         platform::setFileWriteLimitForTesting(std::nullopt);
         harness().system.setFreeDiskSpace({});
+        finishHarness();
     }
 
     void windowHasItsThreeButtons() {

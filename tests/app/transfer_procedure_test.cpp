@@ -224,6 +224,7 @@ private slots:
         window_.reset();
         work_.reset();
         history_.reset();
+        finishHarness();
     }
 
     // The snapshot folders the history holds for the test's main unit.
