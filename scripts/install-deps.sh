@@ -10,8 +10,11 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev
+  libcli11-dev nlohmann-json3-dev
+  libmecab-dev mecab-ipadic-utf8 libphonenumber-dev
   clang libclang-rt-14-dev clang-format
   fonts-ipafont-gothic
+  skkdic-extra # names with readings, for tools/reading-accuracy
   nodejs chromium curl
   xvfb xauth
 )

@@ -72,6 +72,11 @@ constexpr std::array kCommands = {
     Command{"restore", "SNAPSHOT --host H --password P --dir D",
             "write a snapshot's phonebook back after showing what it changes (--yes: without asking)",
             runRestore},
+    Command{"import", "SOURCE... --kind common|my --out FILE [...]",
+            "contact lists (vCard, Google or Outlook CSV, a spreadsheet, phonebook files) into a phonebook "
+            "file, readings made and numbers made dialable (import --help; exit 1 when anything was changed, "
+            "2 when a file cannot be read)",
+            runImport},
     Command{"serve", "[--port N] [--address A] [--common F] [--my F] [...]",
             "serve the edit pages to a web browser until SIGINT or SIGTERM, then save (serve --help)",
             runServe},

@@ -68,6 +68,10 @@ int runHistory(Context& context, Arguments arguments);
 // diff: compares two phonebooks memory by memory; exits 0 equal, 1 different, 2 on trouble.
 int runDiff(Context& context, Arguments arguments);
 
+// import: contact lists into a phonebook file, with readings made and numbers made dialable;
+// exits 0 when stored exactly as given, 1 when anything was changed, 2 when a file cannot be read.
+int runImport(Context& context, Arguments arguments);
+
 // serve: browser editing without the desktop, until SIGINT or SIGTERM.
 int runServe(Context& context, Arguments arguments);
 

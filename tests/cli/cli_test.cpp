@@ -4,6 +4,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <filesystem>
@@ -134,6 +135,81 @@ TEST(CommandLine, DiffShowsEveryMemoryThatDiffersAndExitsAsDiffDoes) {
         EXPECT_EQ(result.status, status) << arguments;
         EXPECT_EQ(result.output, output) << arguments;
     }
+}
+
+// import as other tools rely on it: one line or JSON object per contact, the result a phonebook
+// file, the exit status by what became of the contacts.
+TEST(CommandLine, ImportReportsEveryContactAndExitsByWhatBecameOfThem) {
+    rk::testing::TempDir work;
+    const std::string data = std::string(RKDIAL_TEST_DATA) + "/contacts/";
+    const std::string out = (work / "book.rkdat").string();
+
+    const auto json =
+        runCommand(kCli + " import " + data + "phone_2_1.vcf --kind common --out " + out + " --json");
+    EXPECT_EQ(json.status, 1) << "readings made and numbers changed";
+    const nlohmann::ordered_json rows = nlohmann::ordered_json::parse(json.output);
+    ASSERT_EQ(rows.size(), 4u);
+    std::vector<std::string> keys;
+    for (const auto& item : rows[2].items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"source", "record", "memory", "kanji", "kana", "kana_source",
+                                              "kana_candidates", "number", "status", "changes"}));
+    EXPECT_EQ(rows[2]["source"], "phone_2_1.vcf");
+    EXPECT_EQ(rows[2]["record"], 3);
+    EXPECT_EQ(rows[2]["memory"], "002");
+    EXPECT_EQ(rows[2]["kanji"], "(株)高島屋商会");
+    EXPECT_EQ(rows[2]["kana_source"], "made");
+    ASSERT_FALSE(rows[2]["kana_candidates"].empty());
+    EXPECT_EQ(rows[2]["kana_candidates"][0], rows[2]["kana"]);
+    EXPECT_EQ(rows[2]["number"], "0120444555");
+    EXPECT_EQ(rows[2]["status"], "stored");
+    EXPECT_TRUE(rows[0]["changes"].empty());
+    // The result is a phonebook file of the program's own.
+    EXPECT_NE(work.read("book.rkdat")
+                  .find(rk::text::toCp932("\r\n002,0120444555,ｶ)ﾀｶｼﾏﾔｼｮｳｶｲ,(株)高島屋商会,01\r\n")),
+              std::string::npos);
+
+    // Stored exactly as given: exit 0, a line per contact and the summary.
+    const auto exact = runCommand(kCli + " import " + data + "phonebook.csv --kind common --out " + out);
+    EXPECT_EQ(exact.status, 0);
+    EXPECT_EQ(
+        exact.output.substr(0, exact.output.find('\n')),
+        "phonebook.csv:1 memory 000 kanji \"山田太郎\" kana \"ﾔﾏﾀﾞ\" (contact) number 0312345678 stored");
+    EXPECT_NE(exact.output.find("3 contacts: 3 stored, 0 updated"), std::string::npos);
+
+    // Into that book again, updating: every contact finds its number and keeps its memory.
+    const auto update = runCommand(kCli + " import " + data + "phonebook.csv --kind common --into " + out +
+                                   " --mode update --out " + (work / "again.rkdat").string());
+    EXPECT_EQ(update.status, 0) << update.output;
+    EXPECT_NE(update.output.find("3 contacts: 0 stored, 3 updated"), std::string::npos) << update.output;
+
+    // A telephone's my phonebook, a memory per number; the memories are named with the position.
+    const auto my = runCommand(kCli + " import " + data +
+                               "address_book_4_0.vcf --kind my --position 101 --memory 990 "
+                               "--all-numbers --json --out " +
+                               out);
+    EXPECT_EQ(my.status, 1);
+    const nlohmann::json myRows = nlohmann::json::parse(my.output);
+    ASSERT_EQ(myRows.size(), 4u);
+    EXPECT_EQ(myRows[1]["memory"], "101_991");
+    EXPECT_EQ(myRows[1]["number"], "0311112222");
+    EXPECT_TRUE(myRows[2]["memory"].is_null());
+    EXPECT_EQ(myRows[2]["status"], "invalid_number");
+
+    // A source that cannot be read, or options out of place: exit 2 and nothing written.
+    std::filesystem::remove(out);
+    EXPECT_EQ(runCommand(kCli + " import " + data + "missing.vcf --kind common --out " + out + " 2>/dev/null")
+                  .status,
+              2);
+    EXPECT_EQ(runCommand(kCli + " import " + data + "google_older.csv --kind common --from 600 --out " + out +
+                         " 2>/dev/null")
+                  .status,
+              2);
+    EXPECT_EQ(
+        runCommand(kCli + " import " + data + "spreadsheet.tsv --kind common --out " + out + " 2>/dev/null")
+            .status,
+        2)
+        << "a spreadsheet without --map";
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST(TerminalUi, MessagesAppearInUtf8WithoutTheirFramingLineFeeds) {
