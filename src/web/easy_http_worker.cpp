@@ -68,6 +68,9 @@ bool CEasyHttpWorker::readRequest() {
 
 void CEasyHttpWorker::refuse(GateRule rule) {
     if (state_->reportRefusal) state_->reportRefusal(rule, request_);
+    // The 404's lines, and a word that the connection ends here: a refused client should not try
+    // the same connection again.
+    extraHeader_ = "Connection: close\r\n";
     static_cast<void>(sendHeader(403, kOctetStream, 0));
 }
 

@@ -47,7 +47,7 @@ std::string okHead(const char* type, std::size_t length) {
 const std::string kNotFound = "HTTP/1.0 404 Not Found\r\nDate: *\r\nServer: EasyHttpServer/1.0\r\n"
                               "Cache-Control: no-cache\r\n\r\n";
 const std::string kForbidden = "HTTP/1.0 403 Forbidden\r\nDate: *\r\nServer: EasyHttpServer/1.0\r\n"
-                               "Cache-Control: no-cache\r\n\r\n";
+                               "Connection: close\r\nCache-Control: no-cache\r\n\r\n";
 
 // A request line, header lines and a body, as a client of our own sends them.
 std::string ask(int port, std::string_view line, std::string_view headers, std::string_view body = {}) {
