@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         session.fileList() = {"sys-tan000.txt", "dset-600.txt", "nandemo.txt"};
         if (session.WriteFileList(rk::link::kDirectionWrite) != 1) __builtin_trap();
         session.setTransferState(data[0] % 4);
-        auto connection = std::make_unique<rk::link::TcpSocket>(seam);
+        auto connection = std::make_unique<rk::net::TcpSocket>(seam);
         connection->Adopt(ends[0]);
         session.AdoptReturnConnection(std::move(connection));
         session.newRecord();

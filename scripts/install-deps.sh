@@ -9,9 +9,12 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpugixml-dev nlohmann-json3-dev
-  clang libclang-rt-14-dev
+  libpugixml-dev
+  libcli11-dev nlohmann-json3-dev
+  libmecab-dev mecab-ipadic-utf8 libphonenumber-dev
+  clang libclang-rt-14-dev clang-format
   fonts-ipafont-gothic
+  skkdic-extra # names with readings, for tools/reading-accuracy
   nodejs chromium curl
   xvfb xauth
 )

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <thread>
 
 namespace rk::app {
 
@@ -16,7 +17,12 @@ GuiEditLock::GuiEditLock(std::timed_mutex& lock, QWidget* window) : lock_(lock) 
     QPointer<QWidget> waiting(window);
     const bool wasEnabled = window != nullptr && window->isEnabled();
     if (wasEnabled) window->setEnabled(false);
-    while (!lock_.try_lock_for(5ms)) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Plain attempts between the events (not a timed wait on the lock): a worker waiting for a
+    // message box of this thread gets it shown, and every attempt is one the thread sanitizer sees.
+    while (!lock_.try_lock()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(2ms);
+    }
     if (wasEnabled && waiting) waiting->setEnabled(true);
 }
 

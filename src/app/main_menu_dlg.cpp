@@ -50,7 +50,7 @@ void addFrame(QWidget& parent, const DialogUnits& units, const char* name, const
 
 CMainMenuDlg::CMainMenuDlg(CSpeedDialApp& application, QWidget* parent)
     : QDialog(parent), application_(application),
-      memorySelection_(application.workspace().image().memoryMode) {
+      memorySelection_(application.workspace().image().memoryMode), snapshots_(application.seam().clock) {
     createControls();
     initialiseDialog();
 }
@@ -123,7 +123,8 @@ void CMainMenuDlg::initialiseDialog() {
     link::DeviceSession& session = application_.ensureDeviceSession();
     procedures_ = std::make_unique<link::PhonebookProcedures>(application_.workspace(), session);
     // The silent history of every completed transfer; the windows say nothing about it.
-    procedures_->setHistoryFolder(history::defaultHistoryFolder());
+    snapshots_.setFolder(application_.historyFolder());
+    procedures_->setTransferLog(&snapshots_);
 
     const Workspace& workspace = application_.workspace();
     (workspace.flags().dupCheckEnabled != 0 ? duplicatesRefused_ : duplicatesAllowed_)->setChecked(true);

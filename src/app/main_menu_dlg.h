@@ -2,6 +2,7 @@
 // button and the two option groups. The program lives as long as this window.
 #pragma once
 
+#include "history/snapshot_store.h"
 #include "platform/ui.h"
 
 #include <QDialog>
@@ -34,6 +35,8 @@ public:
 
     // The read and write procedures over the application's device session.
     link::PhonebookProcedures& procedures() { return *procedures_; }
+    // The history that every completed read and write of the procedures leaves its snapshot in.
+    history::SnapshotLog& snapshots() { return snapshots_; }
 
     // True while a procedure runs: no other may start, and the window does not end.
     bool procedureRunning() const { return procedureRunning_; }
@@ -66,6 +69,7 @@ private:
     // Set once the operator agreed to end, so that the closing that follows asks no second time.
     bool ending_ = false;
     bool procedureRunning_ = false;
+    history::SnapshotLog snapshots_;
     std::unique_ptr<link::PhonebookProcedures> procedures_;
 
     QButtonGroup* duplicateGroup_ = nullptr;

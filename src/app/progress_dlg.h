@@ -11,7 +11,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 class QProgressBar;
@@ -28,8 +31,6 @@ public:
 
     // Shows a percentage: above 100 shows 100.
     void UpDatePrg(int position);
-    // Shows the position of step `count` of the current share (StartPos, EndPos, Range).
-    void UpDateByStep(std::int64_t count);
     // One of the five progress messages, on the window's own thread.
     void handleProgress(int message, std::int64_t value);
 
@@ -56,6 +57,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    Q_INVOKABLE void drainProgress();
+
+    std::mutex pendingMutex_;
+    std::vector<std::pair<int, std::int64_t>> pending_;
     platform::ProgressSteps steps_;
     std::unique_ptr<DialogUnits> units_;
     QProgressBar* bar_ = nullptr;

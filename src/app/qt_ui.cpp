@@ -16,6 +16,10 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <utility>
 
 namespace rk::app {
@@ -60,23 +64,59 @@ bool onGuiThread() {
     return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
+} // namespace
+
+// Hands work from a worker thread to the GUI thread. The work itself travels through a queue of
+// our own, whose lock orders everything the worker wrote before the GUI thread reads it; Qt's
+// event queue only wakes the GUI thread (by the slot's name, so that nothing of ours is made on one
+// thread and freed on the other inside the framework).
+class GuiDispatcher : public QObject {
+    Q_OBJECT
+
+public:
+    void post(std::function<void()> task) {
+        {
+            std::lock_guard lock(mutex_);
+            tasks_.push_back(std::move(task));
+        }
+        QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
+    }
+
+    Q_INVOKABLE void drain() {
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::lock_guard lock(mutex_);
+                if (tasks_.empty()) return;
+                task = std::move(tasks_.front());
+                tasks_.pop_front();
+            }
+            task();
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::deque<std::function<void()>> tasks_;
+};
+
 // Runs a piece of GUI work on the GUI thread and waits for its result. From a worker thread the
 // work is queued to the GUI thread's event loop, which must not be waiting for this worker.
-template <typename Work> auto onGuiThreadBlocking(Work&& work) {
+template <typename Work> auto QtUi::onGuiThreadBlocking(Work&& work) {
     using Result = std::invoke_result_t<Work>;
     if (onGuiThread()) return work();
-    if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Work>(work),
-                                  Qt::BlockingQueuedConnection);
-    } else {
-        Result result{};
-        QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Work>(work),
-                                  Qt::BlockingQueuedConnection, &result);
-        return result;
-    }
+    std::packaged_task<Result()> task(std::forward<Work>(work));
+    std::future<Result> done = task.get_future();
+    dispatcher_->post([&task] { task(); });
+    return done.get();
 }
 
-} // namespace
+QtUi::QtUi() {
+    // Made on the GUI thread, where the program makes its seam; without an application there is
+    // no GUI thread to hand work to.
+    if (QCoreApplication::instance() != nullptr && onGuiThread())
+        dispatcher_ = std::make_unique<GuiDispatcher>();
+}
 
 QtUi::~QtUi() {
     // A cursor left waiting by an unbalanced caller must not outlive the seam that set it.
@@ -86,13 +126,13 @@ QtUi::~QtUi() {
 
 platform::Answer QtUi::messageBox(const platform::MessageRequest& request) {
     // Without an application there is nobody to ask; answer as the operator's refusal would.
-    if (QCoreApplication::instance() == nullptr)
+    if (!dispatcher_)
         return request.buttons == platform::Buttons::YesNo ? platform::Answer::No : platform::Answer::Cancel;
     return onGuiThreadBlocking([this, &request] { return showMessageBox(request); });
 }
 
 void QtUi::errorNotice(const std::string& text) {
-    if (QCoreApplication::instance() == nullptr) return;
+    if (!dispatcher_) return;
     onGuiThreadBlocking([this, &text] { showErrorNotice(text); });
 }
 
@@ -102,7 +142,7 @@ void* QtUi::findWindow(const std::string& title) {
 }
 
 bool QtUi::openBrowser(const std::string& url) {
-    if (QCoreApplication::instance() == nullptr) return false;
+    if (!dispatcher_) return false;
     return onGuiThreadBlocking([this, &url] { return showBrowser(url); });
 }
 
@@ -111,7 +151,7 @@ bool QtUi::showBrowser(const std::string& url) {
 }
 
 void QtUi::setWaitCursor(bool waiting) {
-    if (QCoreApplication::instance() == nullptr) return;
+    if (!dispatcher_) return;
     onGuiThreadBlocking([this, waiting] { changeWaitCursor(waiting); });
 }
 
@@ -184,3 +224,5 @@ void QtUi::changeWaitCursor(bool waiting) {
 }
 
 } // namespace rk::app
+
+#include "qt_ui.moc"

@@ -4,11 +4,16 @@
 
 #include "platform/ui.h"
 
+#include <memory>
+
 namespace rk::app {
+
+class GuiDispatcher;
 
 class QtUi : public platform::Ui {
 public:
-    QtUi() = default;
+    // Made on the GUI thread once the application exists; made without one, it asks nobody.
+    QtUi();
     ~QtUi() override;
     QtUi(const QtUi&) = delete;
     QtUi& operator=(const QtUi&) = delete;
@@ -27,7 +32,9 @@ private:
     void showErrorNotice(const std::string& text);
     bool showBrowser(const std::string& url);
     void changeWaitCursor(bool waiting);
+    template <typename Work> auto onGuiThreadBlocking(Work&& work);
 
+    std::unique_ptr<GuiDispatcher> dispatcher_;
     int waitCursorDepth_ = 0; // touched on the GUI thread only
 };
 

@@ -8,7 +8,6 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -32,12 +31,8 @@ constexpr const char* kStagingPrefix = ".incoming-";
 // "20240305T070912.345Z"
 constexpr std::size_t kStampLength = 20;
 
-std::atomic<unsigned> stagingCounter{0};
-
-std::int64_t nowMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
+std::int64_t millisecondsOf(std::chrono::system_clock::time_point time) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
 std::string stampText(std::int64_t milliseconds) {
@@ -133,12 +128,13 @@ const char* directionName(Direction direction) {
     return direction == Direction::Read ? "read" : "write";
 }
 
-fs::path defaultHistoryFolder() {
-    if (const char* moved = std::getenv("RKDIAL_HISTORY"); moved != nullptr && *moved != '\0') return moved;
+fs::path defaultHistoryFolder(const EnvironmentLookup& environment) {
+    if (!environment) return {};
+    if (const char* moved = environment("RKDIAL_HISTORY"); moved != nullptr && *moved != '\0') return moved;
     // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data == '/')
+    if (const char* data = environment("XDG_DATA_HOME"); data != nullptr && *data == '/')
         return fs::path(data) / "rkdial" / "history";
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    if (const char* home = environment("HOME"); home != nullptr && *home != '\0')
         return fs::path(home) / ".local" / "share" / "rkdial" / "history";
     return {};
 }
@@ -220,7 +216,8 @@ std::optional<Snapshot> openSnapshot(const fs::path& folder) {
     return snapshot;
 }
 
-int SnapshotStore::keep(const TransferRecord& record, Snapshot& kept, std::string& problem) const {
+int SnapshotStore::keep(const TransferRecord& record, std::chrono::system_clock::time_point takenAt,
+                        Snapshot& kept, std::string& problem) const {
     if (root_.empty()) {
         problem = "no history folder (none of RKDIAL_HISTORY, XDG_DATA_HOME and HOME is set)";
         return kSnapshotNotKept;
@@ -239,7 +236,7 @@ int SnapshotStore::keep(const TransferRecord& record, Snapshot& kept, std::strin
     phonebook::setMemoryMode(scratch, record.memoryMode == 2 ? 2 : 1);
     parsePhonebookText(scratch, phonebook::kCommonPhonebookFile, record.commonFile);
     parsePhonebookText(scratch, phonebook::kMyPhonebookFile, record.myFile);
-    const std::int64_t now = nowMilliseconds();
+    const std::int64_t now = millisecondsOf(takenAt);
     SnapshotInfo info;
     info.host = record.host;
     info.direction = record.direction;
@@ -250,11 +247,17 @@ int SnapshotStore::keep(const TransferRecord& record, Snapshot& kept, std::strin
     info.commonInUse = memoriesInUse(scratch, phonebook::kCommonPhonebookFile);
     info.myInUse = memoriesInUse(scratch, phonebook::kMyPhonebookFile);
 
-    const fs::path staging = unit / (std::string(kStagingPrefix) + std::to_string(::getpid()) + "-" +
-                                     std::to_string(stagingCounter.fetch_add(1)));
-    if (!fs::create_directory(staging, error)) {
-        problem = problemOf(staging, error ? error : std::make_error_code(std::errc::file_exists));
-        return kSnapshotNotKept;
+    // A folder of this process's own to assemble the snapshot in: the first free number, taken by
+    // creating it, so that two stores keeping snapshots at once never share one.
+    fs::path staging;
+    for (unsigned number = 0;; ++number) {
+        staging =
+            unit / (std::string(kStagingPrefix) + std::to_string(::getpid()) + "-" + std::to_string(number));
+        if (fs::create_directory(staging, error)) break;
+        if (error || number == 1000) {
+            problem = problemOf(staging, error ? error : std::make_error_code(std::errc::file_exists));
+            return kSnapshotNotKept;
+        }
     }
     const auto giveUp = [&](const std::string& why) {
         problem = why;
@@ -323,6 +326,18 @@ std::optional<Snapshot> SnapshotStore::newest(const std::string& host, Direction
 std::optional<Snapshot> SnapshotStore::find(const std::string& host, const std::string& name) const {
     if (!parseSnapshotName(name)) return std::nullopt;
     return openSnapshot(root_ / unitFolderName(host) / name);
+}
+
+void SnapshotLog::completed(const TransferRecord& record) {
+    last_ = SnapshotOutcome{};
+    last_.attempted = true;
+    try {
+        last_.kept =
+            SnapshotStore(root_).keep(record, clock_.now(), last_.snapshot, last_.problem) == kSnapshotKept;
+    } catch (const std::exception& error) {
+        last_.kept = false;
+        last_.problem = error.what();
+    }
 }
 
 } // namespace rk::history

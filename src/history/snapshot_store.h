@@ -11,14 +11,20 @@
 // complete snapshot or none.
 #pragma once
 
+#include "phonebook/transfer_record.h"
+#include "platform/clock.h"
+
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace rk::history {
 
-enum class Direction { Read, Write };
+using Direction = phonebook::TransferDirection;
+using TransferRecord = phonebook::TransferRecord;
 
 const char* directionName(Direction direction); // "read", "write"
 
@@ -29,22 +35,17 @@ constexpr std::size_t kSnapshotsKept = 100;
 constexpr int kSnapshotKept = 0;
 constexpr int kSnapshotNotKept = 1;
 
+// Looks up a variable of the environment the program was started in; nullptr when it is not set.
+using EnvironmentLookup = std::function<const char*(const char* name)>;
+
 // The history folder when none is given: RKDIAL_HISTORY, else $XDG_DATA_HOME/rkdial/history,
-// else ~/.local/share/rkdial/history. Empty when none of them can be named.
-std::filesystem::path defaultHistoryFolder();
+// else ~/.local/share/rkdial/history. Empty when none of them can be named. The front ends
+// resolve it once from their environment and hand it down; nothing below them reads the
+// environment.
+std::filesystem::path defaultHistoryFolder(const EnvironmentLookup& environment);
 
 // The folder name of a main unit within the history (see above). `host` is the CP932 host text.
 std::string unitFolderName(const std::string& host);
-
-// What a procedure hands over once a transfer has completed.
-struct TransferRecord {
-    std::string host; // CP932, as entered
-    Direction direction = Direction::Read;
-    int memoryMode = 1; // 1 = 600 common memories, 2 = 990
-    std::string firmwareVersion;
-    std::string commonFile; // sys-tan.txt as read or sent (the main unit's column order)
-    std::string myFile;     // tel-tan.txt as read or sent
-};
 
 // What snapshot.txt says.
 struct SnapshotInfo {
@@ -80,10 +81,11 @@ public:
 
     const std::filesystem::path& root() const { return root_; }
 
-    // Keeps a snapshot of a completed transfer, then removes the unit's oldest beyond the newest
-    // kSnapshotsKept. kSnapshotKept with `kept` filled in, or kSnapshotNotKept with `problem`
-    // saying why (nothing of the snapshot is left behind then).
-    [[nodiscard]] int keep(const TransferRecord& record, Snapshot& kept, std::string& problem) const;
+    // Keeps a snapshot of a completed transfer taken at `takenAt`, then removes the unit's oldest
+    // beyond the newest kSnapshotsKept. kSnapshotKept with `kept` filled in, or kSnapshotNotKept
+    // with `problem` saying why (nothing of the snapshot is left behind then).
+    [[nodiscard]] int keep(const TransferRecord& record, std::chrono::system_clock::time_point takenAt,
+                           Snapshot& kept, std::string& problem) const;
 
     // The snapshots of one unit, or of every unit when `host` is empty, newest first.
     std::vector<Snapshot> list(const std::string& host) const;
@@ -96,6 +98,36 @@ public:
 
 private:
     std::filesystem::path root_;
+};
+
+// What became of the snapshot of the last completed transfer.
+struct SnapshotOutcome {
+    bool attempted = false; // a transfer completed since the log was made
+    bool kept = false;
+    Snapshot snapshot;   // when kept
+    std::string problem; // when not
+};
+
+// The log the front ends hand to the read and write procedures: every completed transfer becomes
+// a snapshot in the folder given (none when it is empty). A snapshot that cannot be kept changes
+// neither the transfer's result nor its messages; last() says so, for the front end that wants to
+// tell.
+class SnapshotLog : public phonebook::TransferLog {
+public:
+    // The clock tells the time of each snapshot.
+    explicit SnapshotLog(const platform::Clock& clock, std::filesystem::path root = {})
+        : clock_(clock), root_(std::move(root)) {}
+
+    void setFolder(std::filesystem::path root) { root_ = std::move(root); }
+    const std::filesystem::path& folder() const { return root_; }
+
+    void completed(const TransferRecord& record) override;
+    const SnapshotOutcome& last() const { return last_; }
+
+private:
+    const platform::Clock& clock_;
+    std::filesystem::path root_;
+    SnapshotOutcome last_;
 };
 
 } // namespace rk::history

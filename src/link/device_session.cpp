@@ -1,7 +1,6 @@
 #include "link/device_session.h"
 
 #include "link/device_info.h"
-#include "link/transfer_progress.h"
 #include "platform/file_writer.h"
 #include "platform/progress.h"
 #include "platform/text.h"
@@ -60,8 +59,12 @@ void DeviceSession::warn(const char* utf8Text) const {
     platform::showError(seam_.ui, messageOwner(), text::toCp932(utf8Text));
 }
 
+void DeviceSession::warnWriteFailure(const platform::WriteFailure& failure) const {
+    platform::showError(seam_.ui, messageOwner(), platform::writeFailureText(failure));
+}
+
 void DeviceSession::post(int message, std::int64_t value) const {
-    postCommunicationProgress(seam_.progress, message, value);
+    platform::postCommunicationProgress(seam_.progress, message, value);
 }
 
 std::string DeviceSession::temporaryFolder() const {
@@ -84,6 +87,7 @@ std::string DeviceSession::MakeTempFileName() {
             ::close(descriptor);
             return path;
         }
+        temporaryFileError_ = errno;
         if (errno != EEXIST) break;
     }
     return {};
@@ -96,9 +100,9 @@ void DeviceSession::deleteTemporaryFiles() {
 }
 
 void DeviceSession::ReportTransferRange(int start, int end, int total) {
-    post(kProgressStartPosition, start);
-    post(kProgressEndPosition, end);
-    post(kProgressRange, total);
+    post(platform::WM_PRG_STARTPOS, start);
+    post(platform::WM_PRG_ENDPOS, end);
+    post(platform::WM_PRG_RANGE, total);
 }
 
 int DeviceSession::ConnectDevice() {
@@ -180,8 +184,7 @@ int DeviceSession::FetchDeviceInfo() {
 
     std::string path = MakeTempFileName();
     if (const auto dot = path.rfind(".tmp"); dot != std::string::npos) path.replace(dot, 4, ".xml");
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (path.empty() || !file) {
+    if (path.empty() || !platform::replaceFile(path, {})) {
         warn("受信データファイルの作成に失敗しました。");
         return 0;
     }
@@ -213,10 +216,14 @@ int DeviceSession::FetchDeviceInfo() {
             if (line.starts_with("</root>")) break;
         }
     }
-    if (received) file.write(body.data(), static_cast<std::streamsize>(body.size()));
-    file.close();
     std::error_code error;
     if (!received) {
+        fs::remove(deviceInfoFile_, error);
+        return 0;
+    }
+    platform::WriteFailure failure;
+    if (!platform::replaceFile(deviceInfoFile_, body, &failure)) {
+        warnWriteFailure(failure);
         fs::remove(deviceInfoFile_, error);
         return 0;
     }
@@ -248,9 +255,16 @@ int DeviceSession::FetchDeviceInfo() {
 int DeviceSession::WriteFileList(int direction) {
     if (fileList_.empty()) return 0;
     const std::string path = MakeTempFileName();
-    if (path.empty()) return 0;
+    if (path.empty()) {
+        warnWriteFailure({temporaryFolder(), temporaryFileError_});
+        return 0;
+    }
     const std::string address = direction == kDirectionRead ? host_ : localAddress_;
-    if (!platform::replaceFile(path, buildFileList(direction, address, fileList_))) return 0;
+    platform::WriteFailure failure;
+    if (!platform::replaceFile(path, buildFileList(direction, address, fileList_), &failure)) {
+        warnWriteFailure(failure);
+        return 0;
+    }
     fileListFile_ = path;
     return 1;
 }
@@ -267,9 +281,10 @@ void DeviceSession::dropSockets() {
 
 int DeviceSession::RunTransfer(int direction) {
     progressWindow_ = seam_.progress.windowHandle(platform::communicationProgressTitle());
+    receivedFiles_.clear();
     deleteTemporaryFiles();
     transferState_ = 1;
-    post(kProgressSetPosition, 0);
+    post(platform::WM_PRG_SETPOS, 0);
     progressStep_ = 5;
     progressBase_ = 0;
 
@@ -308,7 +323,7 @@ int DeviceSession::RunTransfer(int direction) {
     returnConnectionFlag_ = 0;
     returnConnection_ = newSocket();
     int position = 5;
-    post(kProgressSetPosition, position);
+    post(platform::WM_PRG_SETPOS, position);
     progressStep_ = fileCount_ > 0 ? 95 / fileCount_ : 95;
     progressBase_ = 5;
     ReportTransferRange(5, 5 + progressStep_, INT_MAX);
@@ -325,12 +340,12 @@ int DeviceSession::RunTransfer(int direction) {
             return receiveLoop(position);
         }
         transferState_ = 3;
-        post(kProgressSetPosition, position);
+        post(platform::WM_PRG_SETPOS, position);
         progressBase_ = position;
         position += progressStep_;
         ReportTransferRange(progressBase_, progressBase_ + progressStep_, INT_MAX);
         if (fileList_.empty()) {
-            post(kProgressSetPosition, 100);
+            post(platform::WM_PRG_SETPOS, 100);
             seam_.clock.pause(5000);
             record_.reset();
             returnConnection_->Close();

@@ -1,8 +1,8 @@
 #include "link/phonebook_procedures.h"
 
 #include "image/data_image.h"
-#include "link/transfer_progress.h"
 #include "phonebook/phonebook_file.h"
+#include "platform/file_writer.h"
 #include "platform/progress.h"
 #include "platform/text.h"
 
@@ -157,7 +157,7 @@ std::string PhonebookProcedures::workDirectory() const {
 
 int PhonebookProcedures::runRead(const std::string& password) {
     const platform::Seam& seam = session_.seam();
-    postCommunicationProgress(seam.progress, platform::WM_PRG_SETPOS, 0);
+    platform::postCommunicationProgress(seam.progress, platform::WM_PRG_SETPOS, 0);
     session_.SetWorkDirectory(workspace_.flags().startupDir);
     session_.SetPassword(password);
     const int result = session_.ReadPhonebook(0);
@@ -178,7 +178,7 @@ int PhonebookProcedures::runRead(const std::string& password) {
     settings.phoneFileName = "tel-tan.txt";
     static_cast<void>(phonebook::readPhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile));
     workspace_.flags().phonebookPresent = 1;
-    keepSnapshot(history::Direction::Read);
+    tellLog(TransferDirection::Read);
     return 0;
 }
 
@@ -196,44 +196,46 @@ void PhonebookProcedures::prepareWrite(const std::string& password) {
     for (const char* page : kUploadPages) std::filesystem::remove(directory + page, error);
 
     // Likewise a speed-dial file that could not be written now: the one on the disk is older, and
-    // its pages would be sent as if they were the phonebook.
+    // its pages would be sent as if they were the phonebook. A file that cannot be written (a full
+    // disk) is named at once; the write then fails when the main unit asks for its pages.
+    const platform::Owner owner{seam.progress.windowHandle(platform::fileProgressTitle()), "file progress"};
+    const auto said = [&](int result, const platform::WriteFailure& failure) {
+        if (result != phonebook::kFileDone && failure.failed())
+            platform::showError(seam.ui, owner, platform::writeFailureText(failure));
+        return result == phonebook::kFileDone;
+    };
+    platform::WriteFailure failure;
     settings.unitOrderFlag = 1;
     settings.phoneFileName = "sys-tan.txt";
-    const int common = phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kCommonPhonebookFile);
+    const int common =
+        phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kCommonPhonebookFile, &failure);
     settings.unitOrderFlag = 0;
-    if (common == phonebook::kFileDone) static_cast<void>(session_.PrepareSysTanUpload());
+    if (said(common, failure)) said(session_.PrepareSysTanUpload(&failure), failure);
     settings.phoneFileName = "tel-tan.txt";
-    const int mine = phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile);
-    if (mine == phonebook::kFileDone) static_cast<void>(session_.PrepareTelTanUpload());
+    failure = {};
+    const int mine =
+        phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile, &failure);
+    if (said(mine, failure)) said(session_.PrepareTelTanUpload(&failure), failure);
 }
 
 int PhonebookProcedures::runWrite() {
     const int result = session_.WritePhonebook(0);
-    if (result == 0) keepSnapshot(history::Direction::Write);
+    if (result == 0) tellLog(TransferDirection::Write);
     return result;
 }
 
-void PhonebookProcedures::keepSnapshot(history::Direction direction) {
-    lastSnapshot_ = SnapshotOutcome{};
-    lastSnapshot_.attempted = true;
-    // Whatever goes wrong here stays here: the transfer has completed.
-    try {
-        // The files of the work directory are what was read, or what the pages just sent were made from.
-        const std::string directory = workDirectory();
-        history::TransferRecord record;
-        record.host = session_.host();
-        record.direction = direction;
-        record.memoryMode = workspace_.image().memoryMode;
-        record.firmwareVersion = session_.firmwareVersion();
-        record.commonFile = fileBytes(directory + "sys-tan.txt");
-        record.myFile = fileBytes(directory + "tel-tan.txt");
-        const history::SnapshotStore store(historyFolder_);
-        lastSnapshot_.kept =
-            store.keep(record, lastSnapshot_.snapshot, lastSnapshot_.problem) == history::kSnapshotKept;
-    } catch (const std::exception& error) {
-        lastSnapshot_.kept = false;
-        lastSnapshot_.problem = error.what();
-    }
+void PhonebookProcedures::tellLog(TransferDirection direction) {
+    if (log_ == nullptr) return;
+    // The files of the work directory are what was read, or what the pages just sent were made from.
+    const std::string directory = workDirectory();
+    phonebook::TransferRecord record;
+    record.host = session_.host();
+    record.direction = direction;
+    record.memoryMode = workspace_.image().memoryMode;
+    record.firmwareVersion = session_.firmwareVersion();
+    record.commonFile = fileBytes(directory + "sys-tan.txt");
+    record.myFile = fileBytes(directory + "tel-tan.txt");
+    log_->completed(record);
 }
 
 } // namespace rk::link

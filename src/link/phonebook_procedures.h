@@ -5,14 +5,13 @@
 // the completion notice) through the steps here, once their progress window is gone.
 #pragma once
 
-#include "history/snapshot_store.h"
 #include "link/device_session.h"
+#include "phonebook/transfer_record.h"
 #include "phonebook/workspace.h"
 #include "platform/ui.h"
 
 #include <array>
 #include <ctime>
-#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -61,7 +60,7 @@ bool joinDataSetFiles(const std::string& directory, const std::tm& localTime);
 
 // ---- the procedures ----
 
-enum class TransferDirection { Read, Write };
+using phonebook::TransferDirection;
 
 // The question before a transfer ("\n電話帳データの読込を開始します。\n" / "…書込…"): true when
 // the operator answered OK.
@@ -71,14 +70,6 @@ bool confirmTransfer(platform::Ui& ui, const platform::Owner& owner, TransferDir
 // for a result other than 0, else the completion notice.
 void reportTransferEnd(platform::Ui& ui, const platform::Owner& owner, TransferDirection direction,
                        int result);
-
-// What became of the snapshot of the last completed transfer.
-struct SnapshotOutcome {
-    bool attempted = false; // a transfer completed since the procedures were made
-    bool kept = false;
-    history::Snapshot snapshot; // when kept
-    std::string problem;        // when not
-};
 
 class PhonebookProcedures {
 public:
@@ -111,23 +102,18 @@ public:
     // The write's transfer: 0 when the main unit has fetched every page file, -1 otherwise.
     [[nodiscard]] int runWrite();
 
-    // Where a completed read or write leaves its snapshot (sys-tan.txt and tel-tan.txt of the work
-    // directory as read or as sent); empty keeps none. A snapshot that cannot be kept changes
-    // neither the transfer's result nor its messages: lastSnapshot() says so, for the front end
-    // that wants to tell.
-    void setHistoryFolder(std::filesystem::path folder) { historyFolder_ = std::move(folder); }
-    const std::filesystem::path& historyFolder() const { return historyFolder_; }
-    const SnapshotOutcome& lastSnapshot() const { return lastSnapshot_; }
+    // Who is told of a completed read or write (sys-tan.txt and tel-tan.txt of the work directory
+    // as read or as sent); nobody when null. The front end owns the log.
+    void setTransferLog(phonebook::TransferLog* log) { log_ = log; }
 
 private:
     std::string workDirectory() const; // StartupDir, then one "/"
-    void keepSnapshot(history::Direction direction);
+    void tellLog(TransferDirection direction);
 
     Workspace& workspace_;
     DeviceSession& session_;
     int port_ = DeviceSession::kDefaultPort;
-    std::filesystem::path historyFolder_;
-    SnapshotOutcome lastSnapshot_;
+    phonebook::TransferLog* log_ = nullptr;
 };
 
 } // namespace rk::link

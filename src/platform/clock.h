@@ -1,10 +1,13 @@
 // Every fixed pause of the protocol and every time limit of a socket wait goes through one clock
 // object. The program keeps the real durations; tests scale the pauses to zero so that a whole
 // transfer runs in milliseconds, and shrink the limits when they wait for a time-out on purpose.
+// The time of day that the program writes (snapshot names, the HTTP Date line) comes from here
+// too, so that a test can name it.
 #pragma once
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 namespace rk::platform {
 
@@ -27,6 +30,12 @@ public:
     // The same for a limit given in milliseconds.
     int scaledLimit(int milliseconds) const;
 
+    using WallTime = std::chrono::system_clock::time_point;
+    // The time of day: the system's, unless a test set its own source (before any thread uses the
+    // clock).
+    WallTime now() const { return wallTime_ ? wallTime_() : std::chrono::system_clock::now(); }
+    void setWallTime(std::function<WallTime()> source) { wallTime_ = std::move(source); }
+
     void setPauseScale(double scale) { pauseScale_.store(clamped(scale)); }
     void setLimitScale(double scale) { limitScale_.store(clamped(scale)); }
     double pauseScale() const { return pauseScale_.load(); }
@@ -37,6 +46,7 @@ private:
 
     std::atomic<double> pauseScale_;
     std::atomic<double> limitScale_;
+    std::function<WallTime()> wallTime_;
 };
 
 } // namespace rk::platform

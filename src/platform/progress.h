@@ -73,4 +73,10 @@ private:
 const std::string& communicationProgressTitle(); // データ通信実行中
 const std::string& fileProgressTitle();          // ファイル作成中
 
+// Posts to the communication progress window, if one is open: the device link's steps and the
+// socket's block transfers report there.
+inline void postCommunicationProgress(ProgressRegistry& progress, int message, std::int64_t value) {
+    progress.post(communicationProgressTitle(), message, value);
+}
+
 } // namespace rk::platform

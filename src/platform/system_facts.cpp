@@ -39,8 +39,4 @@ std::filesystem::path SystemFacts::executablePath() const {
     return error ? std::filesystem::path() : path;
 }
 
-bool SystemFacts::runsAsAdministrator() const {
-    return ::geteuid() == 0;
-}
-
 } // namespace rk::platform

@@ -28,9 +28,6 @@ public:
     // The installed web browser's version text as the desktop the program was designed for keeps
     // it; this platform keeps none.
     virtual std::optional<std::string> browserVersion() const { return std::nullopt; }
-
-    // The user the program runs as is the system's administrator.
-    virtual bool runsAsAdministrator() const;
 };
 
 } // namespace rk::platform

@@ -84,6 +84,7 @@ class LayoutTest : public QObject {
 
 private slots:
     void init() { startHarness(); }
+    void cleanup() { finishHarness(); }
 
     void dialogFontIsAJapaneseGothic() {
         const QStringList families = QFontDatabase::families();

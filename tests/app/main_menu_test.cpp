@@ -90,6 +90,7 @@ private:
 
 private slots:
     void init() { startHarness(); }
+    void cleanup() { finishHarness(); }
 
     void startUpShowsTheDefaultsAndEndsOnConfirmedEscape() {
         QTemporaryDir workDirectory;

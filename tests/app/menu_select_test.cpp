@@ -52,6 +52,7 @@ class MenuSelectTest : public QObject {
 
 private slots:
     void init() { startHarness(); }
+    void cleanup() { finishHarness(); }
 
     void initialisationFocusesDetailedSettings() {
         app::CMenuSelectDlg menu(ws(), seam());

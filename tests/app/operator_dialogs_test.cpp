@@ -58,6 +58,7 @@ class OperatorDialogTest : public QObject {
 
 private slots:
     void init() { startHarness(); }
+    void cleanup() { finishHarness(); }
 
     void hostWindowChecksTheTextAndHandsItToTheSession() {
         testing::RecordingUi recorder(uiSwitch());

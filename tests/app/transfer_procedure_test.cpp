@@ -210,7 +210,7 @@ private slots:
         // The main window takes the history folder when it opens: the test's own, outside the
         // work directory.
         history_ = std::make_unique<testing::TempDir>();
-        ::setenv("RKDIAL_HISTORY", (history_->path() / "history").c_str(), 1);
+        harness().application.setHistoryFolder(history_->path() / "history");
         window_ = std::make_unique<app::CMainMenuDlg>(harness().application);
         window_->show();
         session().setListenAddress("127.0.0.1");
@@ -224,6 +224,7 @@ private slots:
         window_.reset();
         work_.reset();
         history_.reset();
+        finishHarness();
     }
 
     // The snapshot folders the history holds for the test's main unit.
@@ -291,7 +292,7 @@ private slots:
         startUnit();
         // A history that cannot be written: the write and its messages stay as they are.
         history_->write("file", "where the history cannot be");
-        window().procedures().setHistoryFolder(history_->path() / "file" / "history");
+        window().snapshots().setFolder(history_->path() / "file" / "history");
         auto common =
             phonebook::EntryText::make("0120123456", text::toCp932("ｻﾎﾟｰﾄ"), text::toCp932("窓口"), '3');
         auto mine = phonebook::EntryText::make("0311112222", text::toCp932("ｼﾞﾀｸ"), text::toCp932("自宅"));
@@ -323,8 +324,8 @@ private slots:
                   platform::Buttons::Ok, platform::Icon::Information);
         // Both files were written under the file window, before the communication window opened.
         QCOMPARE(recorder.windows(), std::string("F F "));
-        QVERIFY(window().procedures().lastSnapshot().attempted);
-        QVERIFY(!window().procedures().lastSnapshot().kept);
+        QVERIFY(window().snapshots().last().attempted);
+        QVERIFY(!window().snapshots().last().kept);
     }
 
     void cancelAtAnyStepChangesNothing() {

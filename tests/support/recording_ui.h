@@ -1,11 +1,12 @@
 // A Ui for tests: records every message box (text bytes, caption, buttons, icon, owner) and
 // answers from a queue that the test fills beforehand. A prompt that nobody queued an answer
-// for is recorded as unexpected, so that the test can fail on it: a message the test did not
-// foresee is a finding.
+// for, and an error notice nobody expected, fail the test when the recorder ends (or when the
+// test takes them with takeUnexpectedPrompts): a message the test did not foresee is a finding.
 #pragma once
 
 #include "platform/ui.h"
 #include "support/ui_switch.h"
+#include "support/unexpected_prompt.h"
 
 #include <deque>
 #include <mutex>
@@ -25,6 +26,7 @@ public:
     explicit RecordingUi(UiSwitch& route) : route_(&route) { route.route(*this); }
     ~RecordingUi() override {
         if (route_ != nullptr) route_->unroute(*this);
+        for (const std::string& text : unexpectedPrompts()) failOnUnexpectedPrompt(text);
     }
     RecordingUi(const RecordingUi&) = delete;
     RecordingUi& operator=(const RecordingUi&) = delete;
@@ -52,6 +54,17 @@ public:
     void errorNotice(const std::string& text) override {
         std::lock_guard lock(mutex_);
         notices_.push_back({text});
+        if (expectedNotices_ == 0) {
+            unexpected_.push_back(text);
+        } else {
+            --expectedNotices_;
+        }
+    }
+
+    // The next `count` error notices are foreseen.
+    void expectNotices(int count) {
+        std::lock_guard lock(mutex_);
+        expectedNotices_ += count;
     }
 
     void setWaitCursor(bool waiting) override {
@@ -69,7 +82,8 @@ public:
         return browsers_;
     }
 
-    // Message boxes with only an OK button need no queued answer: they are told, not asked.
+    // Message boxes with only an OK button, and error notices, need no queued answer: they are
+    // told, not asked. The test then looks at boxes() and notices() itself.
     void allowPlainMessages() { allowPlain_ = true; }
 
     std::vector<platform::MessageRequest> boxes() const {
@@ -91,6 +105,13 @@ public:
         if (allowPlain_) std::erase_if(result, [this](const std::string& text) { return plainTexts(text); });
         return result;
     }
+    // The unexpected prompts so far, which then count as seen: for a test of the recorder itself.
+    std::vector<std::string> takeUnexpectedPrompts() {
+        std::vector<std::string> taken = unexpectedPrompts();
+        std::lock_guard lock(mutex_);
+        unexpected_.clear();
+        return taken;
+    }
     std::size_t unusedAnswers() const {
         std::lock_guard lock(mutex_);
         return answers_.size();
@@ -102,12 +123,15 @@ public:
         cursorChanges_.clear();
         unexpected_.clear();
         answers_.clear();
+        expectedNotices_ = 0;
     }
 
 private:
     bool plainTexts(const std::string& text) const {
         for (const auto& box : boxes_)
             if (box.text == text && box.buttons == platform::Buttons::Ok) return true;
+        for (const auto& notice : notices_)
+            if (notice.text == text) return true;
         return false;
     }
 
@@ -120,6 +144,7 @@ private:
     std::vector<std::string> browsers_;
     std::vector<std::string> unexpected_;
     bool allowPlain_ = false;
+    int expectedNotices_ = 0;
 };
 
 } // namespace rk::testing

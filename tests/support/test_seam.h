@@ -1,9 +1,11 @@
-// A seam of its own for a test: the Ui it is given (a silent one by default), a progress
-// registry, a clock whose pauses are scaled to zero, and system facts whose free disk space the
-// test may set.
+// A seam of its own for a test: the Ui it is given (by default a recorder of its own, which
+// expects no message at all: a test that foresees one hands in a recorder with its answers), a
+// progress registry, a clock whose pauses are scaled to zero, and system facts whose free disk
+// space the test may set.
 #pragma once
 
 #include "platform/seam.h"
+#include "support/recording_ui.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -41,7 +43,7 @@ private:
 
 class TestSeam {
 public:
-    TestSeam() : TestSeam(silent_) {}
+    TestSeam() : TestSeam(strict_) {}
     explicit TestSeam(platform::Ui& ui) : seam_{ui, progress, clock, system} {}
     TestSeam(const TestSeam&) = delete;
     TestSeam& operator=(const TestSeam&) = delete;
@@ -55,7 +57,7 @@ public:
     TestSystemFacts system;
 
 private:
-    platform::SilentUi silent_;
+    RecordingUi strict_;
     platform::Seam seam_;
 };
 

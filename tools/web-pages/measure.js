@@ -1,5 +1,5 @@
 // Figures of the edit pages in headless Chromium against rkdial-cli serve, by hand (not a test):
-//   node tests/web/e2e/measure.js [runs]          (RKDIAL_CLI: default build/dev/bin/rkdial-cli)
+//   node tools/web-pages/measure.js [runs]          (RKDIAL_CLI: default build/dev/bin/rkdial-cli)
 // Medians over the runs of: navigation to filled inputs for common page 1 and my-phonebook
 // page 1, with the server's pauses and without; one submit-and-reload cycle with the pauses; the
 // list page of a full 990-memory phonebook. With RKDIAL_MEASURE_DETAIL=1 every request's timing of
@@ -9,10 +9,10 @@ const path = require('node:path');
 const fs = require('node:fs');
 const { spawnSync } = require('node:child_process');
 
-const root = path.resolve(__dirname, '../../..');
+const root = path.resolve(__dirname, '../..');
 process.env.RKDIAL_CLI = process.env.RKDIAL_CLI || path.join(root, 'build/dev/bin/rkdial-cli');
 process.env.RKDIAL_TEST_DATA = process.env.RKDIAL_TEST_DATA || path.join(root, 'tests/data');
-const S = require('./support.js');
+const S = require('../../tests/web/e2e/support.js');
 const playwright = S.requireBrowser();
 const runs = Math.max(1, +process.argv[2] || 10);
 const files = path.join(S.DATA, 'browser_edit');

@@ -1,13 +1,13 @@
 // The README's pictures of browser editing, by hand (not a test): headless Chromium at 1024 x 768
 // against rkdial-cli serve with the hand-written phonebook files.
-//   node tests/web/e2e/screenshots.js [folder, default docs]   (RKDIAL_CLI: default build/dev/bin/rkdial-cli)
+//   node tools/web-pages/screenshots.js [folder, default docs]   (RKDIAL_CLI: default build/dev/bin/rkdial-cli)
 'use strict';
 const path = require('node:path');
 
-const root = path.resolve(__dirname, '../../..');
+const root = path.resolve(__dirname, '../..');
 process.env.RKDIAL_CLI = process.env.RKDIAL_CLI || path.join(root, 'build/dev/bin/rkdial-cli');
 process.env.RKDIAL_TEST_DATA = process.env.RKDIAL_TEST_DATA || path.join(root, 'tests/data');
-const S = require('./support.js');
+const S = require('../../tests/web/e2e/support.js');
 const playwright = S.requireBrowser();
 const out = path.resolve(process.argv[2] || path.join(root, 'docs'));
 const files = path.join(S.DATA, 'browser_edit');

@@ -1,0 +1,199 @@
+#include "contacts/import.h"
+
+#include "contacts/kana.h"
+#include "contacts/kanji_name.h"
+#include "contacts/placement.h"
+#include "phonebook/phonebook.h"
+#include "platform/text.h"
+
+#include <cstdio>
+
+namespace rk::contacts {
+namespace {
+
+std::string threeDigits(int value) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03d", value);
+    return digits;
+}
+
+// The rows of one contact: one, or one per number with allNumbers.
+void addRows(std::vector<ImportRow>& rows, const Contact& contact, const ImportOptions& options,
+             ReadingMaker& maker) {
+    const EntryName name = makeEntryName(contact, options, maker);
+    const NumberChoice numbers = chooseNumbers(contact, options);
+    ImportRow base;
+    base.source = contact.source;
+    base.record = contact.record;
+    base.kanji = name.kanji;
+    base.kana = name.kana;
+    base.kanaSource = name.kanaSource;
+    base.kanaCandidates = name.kanaCandidates;
+    base.group = contact.group.value_or(options.group.value_or(kDefaultGroup));
+    base.changes = contact.notes;
+    base.changes.insert(base.changes.end(), name.changes.begin(), name.changes.end());
+    if (numbers.numbers.empty()) {
+        base.status = ImportStatus::NoNumber;
+        base.changes.insert(base.changes.end(), numbers.changes.begin(), numbers.changes.end());
+        rows.push_back(std::move(base));
+        return;
+    }
+    for (const EntryNumber& number : numbers.numbers) {
+        ImportRow row = base;
+        row.changes.insert(row.changes.end(), number.dial.changes.begin(), number.dial.changes.end());
+        if (number.dial.valid) {
+            row.number = number.dial.dialable;
+        } else {
+            row.status = ImportStatus::InvalidNumber;
+            row.number = text::toCp932WithBlanks(number.given, nullptr);
+            row.changes.push_back("not stored: " + std::string(numberKindName(number.kind)) + " number " +
+                                  number.given + ": " + number.dial.problem);
+        }
+        row.changes.insert(row.changes.end(), numbers.changes.begin(), numbers.changes.end());
+        rows.push_back(std::move(row));
+    }
+}
+
+} // namespace
+
+ImportPlan previewImport(const Workspace& workspace, std::span<const ContactSource> sources,
+                         const ImportOptions& options, ReadingMaker& maker) {
+    ImportPlan plan;
+    plan.kind = options.kind;
+    plan.position = options.kind == BookKind::My ? options.position : 0;
+    plan.mode = options.mode;
+    for (const ContactSource& source : sources) {
+        const SourceContacts read = readContactSource(source, options.map);
+        if (!read.problem.empty()) {
+            plan.problems.push_back({source.name, read.problem});
+            continue;
+        }
+        plan.formats.push_back(read.format);
+        for (const Contact& contact : read.contacts) addRows(plan.rows, contact, options, maker);
+    }
+    placeRows(plan.rows, readBook(workspace, options.kind, plan.position), options, plan);
+    return plan;
+}
+
+void storeImport(Workspace& workspace, const ImportPlan& plan) {
+    const int mode = phonebook::memoryMode(workspace);
+    if (plan.mode == PlacementMode::Replace) {
+        if (plan.kind == BookKind::Common) {
+            phonebook::clearSystemBook(workspace, mode);
+        } else {
+            for (int memory : bookMemories(BookKind::My, mode)) {
+                phonebook::EntryText empty;
+                static_cast<void>(phonebook::storeTelephoneEntry(workspace, plan.position, memory, empty));
+            }
+        }
+    }
+    for (const ImportRow& row : plan.rows) {
+        if (row.memory < 0) continue;
+        // Names a window edited may be longer than the fields: cut where a character ends, never
+        // between a kana and its voiced mark.
+        const std::string kanji = fitDisplayName(row.kanji, kNameBytes);
+        const std::string kana = fitReading(row.kana);
+        phonebook::EntryText entry;
+        if (row.status == ImportStatus::Updated) {
+            const bool loaded =
+                plan.kind == BookKind::Common
+                    ? phonebook::loadSystemEntry(workspace, row.memory, entry)
+                    : phonebook::loadTelephoneEntry(workspace, plan.position, row.memory, entry);
+            if (!loaded) continue;
+            entry = phonebook::EntryText::make(entry.numberText(), kana, kanji, entry.group);
+        } else if (row.status == ImportStatus::Stored) {
+            entry = phonebook::EntryText::make(row.number, kana, kanji, static_cast<char>('0' + row.group));
+        } else {
+            continue;
+        }
+        if (plan.kind == BookKind::Common)
+            static_cast<void>(phonebook::storeSystemEntry(workspace, row.memory, entry));
+        else
+            static_cast<void>(phonebook::storeTelephoneEntry(workspace, plan.position, row.memory, entry));
+    }
+    workspace.flags().phonebookPresent = 1;
+}
+
+ImportPlan importContacts(Workspace& workspace, std::span<const ContactSource> sources,
+                          const ImportOptions& options, ReadingMaker& maker) {
+    ImportPlan plan = previewImport(workspace, sources, options, maker);
+    if (plan.problems.empty()) storeImport(workspace, plan);
+    return plan;
+}
+
+std::string memoryLabel(const ImportPlan& plan, const ImportRow& row) {
+    if (row.memory < 0) return {};
+    if (plan.kind == BookKind::My) return threeDigits(plan.position) + "_" + threeDigits(row.memory);
+    return threeDigits(row.memory);
+}
+
+const char* statusName(ImportStatus status) {
+    switch (status) {
+    case ImportStatus::Stored:
+        return "stored";
+    case ImportStatus::Updated:
+        return "updated";
+    case ImportStatus::Duplicate:
+        return "duplicate";
+    case ImportStatus::OverCapacity:
+        return "over_capacity";
+    case ImportStatus::InvalidNumber:
+        return "invalid_number";
+    case ImportStatus::NoNumber:
+        return "no_number";
+    }
+    return "stored";
+}
+
+const char* kanaSourceName(KanaSource source) {
+    switch (source) {
+    case KanaSource::Contact:
+        return "contact";
+    case KanaSource::Made:
+        return "made";
+    case KanaSource::None:
+        return "none";
+    }
+    return "none";
+}
+
+int importExitStatus(const ImportPlan& plan) {
+    if (!plan.problems.empty()) return 2;
+    for (const ImportRow& row : plan.rows) {
+        const bool taken = row.status == ImportStatus::Stored || row.status == ImportStatus::Updated;
+        if (!taken || !row.changes.empty() || row.kanaSource == KanaSource::Made) return 1;
+    }
+    return 0;
+}
+
+ImportSummary summarize(const ImportPlan& plan) {
+    ImportSummary summary;
+    for (const ImportRow& row : plan.rows) {
+        ++summary.contacts;
+        switch (row.status) {
+        case ImportStatus::Stored:
+            ++summary.stored;
+            break;
+        case ImportStatus::Updated:
+            ++summary.updated;
+            break;
+        case ImportStatus::Duplicate:
+            ++summary.duplicate;
+            break;
+        case ImportStatus::OverCapacity:
+            ++summary.overCapacity;
+            break;
+        case ImportStatus::InvalidNumber:
+            ++summary.invalidNumber;
+            break;
+        case ImportStatus::NoNumber:
+            ++summary.noNumber;
+            break;
+        }
+        if (row.kanaSource == KanaSource::Made) ++summary.readingsMade;
+        if (!row.changes.empty()) ++summary.changed;
+    }
+    return summary;
+}
+
+} // namespace rk::contacts
