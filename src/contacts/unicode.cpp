@@ -10,10 +10,6 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 std::string upper(std::string_view text) {
     std::string result(text);
     for (char& character : result)
@@ -47,36 +43,10 @@ bool convertWithIconv(std::string_view bytes, const std::string& charset, std::s
 } // namespace
 
 Utf8Character decodeUtf8(std::string_view text) {
-    if (text.empty()) return {kReplacement, 1};
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) return {lead, 1};
-    std::size_t length = 0;
-    char32_t codePoint = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        codePoint = lead & 0x1Fu;
-        minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        codePoint = lead & 0x0Fu;
-        minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        codePoint = lead & 0x07u;
-        minimum = 0x10000;
-    } else {
-        return {kReplacement, 1};
-    }
-    if (text.size() < length) return {kReplacement, 1};
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (!isContinuation(byte)) return {kReplacement, 1};
-        codePoint = (codePoint << 6) | (byte & 0x3Fu);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return {kReplacement, 1};
-    return {codePoint, length};
+    // The platform's decoding; a walk here steps over a malformed sequence one byte at a time.
+    const text::Utf8Character character = text::firstUtf8Character(text);
+    if (!character.wellFormed) return {kReplacement, 1};
+    return {character.codePoint, character.length};
 }
 
 void appendUtf8(std::string& text, char32_t codePoint) {
