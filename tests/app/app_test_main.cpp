@@ -10,6 +10,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    rk::apptest::keepSettingsInATemporaryFolder();
     if (argc < 2) {
         std::fputs(
             "usage: app_tests main_menu|menu_select|qt_ui|layout|program|file_select [Qt Test options]\n",

@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QSettings>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,6 +24,13 @@
 #include <string_view>
 
 namespace rk::apptest {
+
+// What the windows keep between runs goes to a folder of the test program's own, never to the
+// settings of whoever runs the tests. Called once, after the application object is made.
+inline void keepSettingsInATemporaryFolder() {
+    static QTemporaryDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+}
 
 // Each suite is one ctest entry; the program picks it by name.
 int runMainMenuTests(int argc, char** argv);
