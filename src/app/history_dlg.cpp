@@ -69,8 +69,6 @@ CHistoryDlg::CHistoryDlg(Workspace& workspace, const platform::Seam& seam,
     snapshotList_->setHeaderLabels({QStringLiteral(u"日時"), QStringLiteral(u"種別"),
                                     QStringLiteral(u"メモリー数"), QStringLiteral(u"共通電話帳 使用中"),
                                     QStringLiteral(u"マイ電話帳 使用中")});
-    const int widths[] = {14, 4, 7, 9, 9};
-    for (int column = 0; column < 5; ++column) snapshotList_->setColumnWidth(column, em * widths[column]);
     snapshotColumn->addWidget(snapshotLabel);
     snapshotColumn->addWidget(snapshotList_);
     lists->addLayout(snapshotColumn, 1);
@@ -106,7 +104,7 @@ CHistoryDlg::CHistoryDlg(Workspace& workspace, const platform::Seam& seam,
     if (!units_.empty()) unitList_->setCurrentRow(0);
     onUnitChosen();
     unitList_->setFocus();
-    resize(em * 72, metrics.height() * 24);
+    resize(em * 64, metrics.height() * 22);
 }
 
 QString CHistoryDlg::snapshotName(const history::SnapshotInfo& info) {
@@ -159,6 +157,9 @@ void CHistoryDlg::onUnitChosen() {
         }
         if (snapshotList_->topLevelItemCount() > 0)
             snapshotList_->setCurrentItem(snapshotList_->topLevelItem(0));
+        // At most the newest hundred: measured at once.
+        for (int column = 0; column < snapshotList_->columnCount(); ++column)
+            snapshotList_->resizeColumnToContents(column);
     }
     openFolder_->setEnabled(unit != nullptr);
     onSelectionChanged();
