@@ -1,44 +1,50 @@
-// A browser's request as raw bytes, cut into lines the way the socket layer reads them (up to CR
-// LF, which is dropped, or 1,023 characters): the request line, then header lines up to the
-// first empty one. Checked: a path that is not refused stays inside the document root and within
-// its record, the body plan never asks for more than the buffer, and the redirect script keeps
-// the request's path inside its string.
+// A browser's request as raw bytes, read by the worker's own loop (readRequestHead, then
+// readRequestBody) from bytes in memory that arrive in pieces of a size the input's length
+// chooses, and passed through the gate. Checked: a path that is not refused stays inside the
+// document root and within its record, the body never exceeds what was announced or the buffer,
+// the redirect script keeps the request's path inside its string, and the gate decides the same
+// twice.
+#include "net/stream_reader.h"
+#include "platform/clock.h"
 #include "web/data_script.h"
 #include "web/http_answer.h"
 #include "web/http_request.h"
+#include "web/request_gate.h"
+#include "web/request_reading.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace {
 
+using namespace rk;
 using namespace rk::web;
-
-constexpr std::size_t kLineLimit = 1023;
 constexpr std::string_view kRoot = "/opt/rkdial/HTMLFiles/";
 
 void check(bool condition) {
     if (!condition) std::abort();
 }
 
-class Lines {
+// The connection's bytes, handed out a piece at a time; then the peer closes.
+class MemorySource : public net::ByteSource {
 public:
-    explicit Lines(std::string_view input) : rest_(input) {}
+    MemorySource(std::string_view bytes, std::size_t piece) : rest_(bytes), piece_(piece) {}
 
-    std::optional<std::string_view> next() {
-        if (rest_.empty()) return std::nullopt;
-        const std::size_t end = rest_.find("\r\n");
-        const std::size_t length = std::min(end == std::string_view::npos ? rest_.size() : end, kLineLimit);
-        const std::string_view line = rest_.substr(0, length);
-        rest_.remove_prefix(length == end ? length + 2 : length);
-        return line;
+    int readSome(char* into, int capacity, int) override {
+        if (rest_.empty()) return kClosed;
+        const std::size_t count = std::min({rest_.size(), piece_, static_cast<std::size_t>(capacity)});
+        std::memcpy(into, rest_.data(), count);
+        rest_.remove_prefix(count);
+        return static_cast<int>(count);
     }
 
 private:
     std::string_view rest_;
+    std::size_t piece_;
 };
 
 bool hasParentSegment(std::string_view path) {
@@ -71,23 +77,34 @@ void checkRedirect(std::string_view script) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Lines lines(std::string_view(reinterpret_cast<const char*>(data), size));
-    const std::optional<std::string_view> requestLine = lines.next();
-    if (!requestLine) return 0;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    MemorySource source(bytes, 1 + size % 97);
+    net::StreamReader reader(source);
     HttpRequest request;
-    if (!parseRequestLine(*requestLine, request)) {
-        check(requestLine->find(' ') == std::string_view::npos);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    if (!readRequestHead(reader, request, deadline)) {
+        check(request.requestLine.find(' ') == std::string::npos && request.requestLine.size() <= 1023);
         return 0;
     }
-    while (const std::optional<std::string_view> header = lines.next()) {
-        if (header->empty()) break;
-        parseHeaderLine(*header, request);
-    }
-
-    const BodyPlan plan = planBody(request);
+    check(request.requestLine.size() <= 1023);
+    static const platform::Clock clock(0);
+    RequestBody body;
+    const bool answered = readRequestBody(reader, request, kDefaultMaximumBody, clock, 10000, body);
     check(request.contentLength >= 0);
-    if (plan == BodyPlan::Read) check(request.contentLength <= kDefaultMaximumBody);
-    if (plan == BodyPlan::None) check(!request.hasContentLength());
+    if (!answered)
+        check(request.contentLength > kDefaultMaximumBody ||
+              request.header(KnownHeader::ContentLength).size() > 9);
+    check(body.bytes.size() <= static_cast<std::size_t>(request.contentLength));
+    check(body.bytes.find('\0') == std::string::npos);
+    if (!request.hasContentLength()) check(!body.announced && body.bytes.empty());
+
+    const GateSettings loopback{"127.0.0.1", 8080, {}};
+    const GateSettings keyed{"127.0.0.1", 80, "00112233445566778899aabbccddeeff"};
+    for (const GateSettings* settings : {&loopback, &keyed}) {
+        const GateVerdict verdict = checkRequest(request, *settings);
+        check(verdict.refusedBy == checkRequest(request, *settings).refusedBy);
+        check(!verdict.setCookie || (verdict.allowed() && !settings->accessKey.empty()));
+    }
 
     if (!request.pathRefused) {
         const std::string& path = request.path;
@@ -104,5 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int page = pageNumberOfQuery(request.query);
     check(page >= 0 && page <= 999);
     check(pageKeyOfPath(request.path).find('/') == std::string::npos);
+    const int pagePath = pageNumberOfPagePath(request.path);
+    check(pagePath >= 0 && pagePath <= 9999);
     return 0;
 }

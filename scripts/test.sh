@@ -89,31 +89,52 @@ fuzzers=$(find build/fuzz/fuzz -maxdepth 1 -type f -name '*_fuzz' -perm -u+x | s
 [ -n "$fuzzers" ] || fail "the fuzz build made no fuzzer"
 expected=$(ls -d fuzz/corpus/*/ | wc -l)
 [ "$(echo "$fuzzers" | wc -l)" -eq "$expected" ] || fail "the fuzz build made $(echo "$fuzzers" | wc -l) fuzzers for $expected corpora"
-for fuzzer in $fuzzers; do
+# One fuzzer a core at a time, each on a copy of its seed corpus; every log is shown once its run
+# has ended.
+fuzz_one() {
+  local fuzzer=$1 name corpus work status=0
   name=$(basename "$fuzzer")
   corpus=fuzz/corpus/${name%_fuzz}
-  [ -d "$corpus" ] || fail "$name has no seed corpus in $corpus"
+  [ -d "$corpus" ] || { echo "$name has no seed corpus in $corpus" >"$fuzz_logs/$name.log"; return 1; }
   work=$(mktemp -d)
   cp -r "$corpus"/. "$work"/
-  step "fuzz: $name for ${fuzz_seconds}s"
-  status=0
   "$fuzzer" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
-    "$work" >"$work.log" 2>&1 || status=$?
-  grep -E 'stat::number_of_executed_units|^Done|ERROR|SUMMARY' "$work.log" || true
-  if [ "$status" -ne 0 ]; then
-    tail -n 60 "$work.log" >&2
-    fail "fuzz: $name failed with status $status (inputs in $work)"
-  fi
-  fuzzed=$((fuzzed + 1))
-  rm -f "$work.log"
-  rm -rf "$work"
+    "$work" >"$fuzz_logs/$name.log" 2>&1 || status=$?
+  [ "$status" -eq 0 ] && rm -rf "$work" || echo "inputs in $work" >>"$fuzz_logs/$name.log"
+  return "$status"
+}
+fuzz_logs=$(mktemp -d)
+fuzz_failures=()
+running=()
+for fuzzer in $fuzzers; do
+  name=$(basename "$fuzzer")
+  fuzz_one "$fuzzer" &
+  running+=("$!:$name")
+  # Wait for the oldest run whenever every core has one.
+  while [ ${#running[@]} -ge "$jobs" ] || { [ ${#running[@]} -gt 0 ] && [ "$fuzzer" = "$(echo "$fuzzers" | tail -n 1)" ]; }; do
+    pid=${running[0]%%:*}
+    done_name=${running[0]#*:}
+    running=("${running[@]:1}")
+    status=0
+    wait "$pid" || status=$?
+    step "fuzz: $done_name for ${fuzz_seconds}s"
+    grep -E 'stat::number_of_executed_units|^Done|ERROR|SUMMARY|no seed corpus' "$fuzz_logs/$done_name.log" || true
+    if [ "$status" -eq 0 ]; then
+      fuzzed=$((fuzzed + 1))
+    else
+      tail -n 60 "$fuzz_logs/$done_name.log" >&2
+      fuzz_failures+=("fuzz: $done_name failed with status $status")
+    fi
+  done
 done
+rm -rf "$fuzz_logs"
 timed "fuzz: $fuzzed targets" "$begun"
 
 step "summary"
 printf '%s\n' "${timings[@]}"
 printf '%-28s %4d s\n' "all" $((SECONDS - started))
 echo "tests: $passed passed, $failed failed, $skipped skipped; fuzzers: $fuzzed of $expected ran clean"
+failures+=(${fuzz_failures[@]+"${fuzz_failures[@]}"})
 if [ ${#failures[@]} -gt 0 ]; then
   printf '%s\n' "${failures[@]}" >&2
   fail "${#failures[@]} preset(s) did not pass"

@@ -87,7 +87,7 @@ void CMenuSelectDlg::onLoadFile() {
 void CMenuSelectDlg::onSaveFile() {
     // With the duplicate check on, browser edits live in the backup copy; the file gets them.
     phonebookStep([this] {
-        phonebook::settleBrowserEdits(workspace_);
+        editing_->settleEdits();
         return 0;
     });
     CFileSelectDlg window(FileOperation::Save, workspace_, seam_, this);
@@ -100,7 +100,7 @@ void CMenuSelectDlg::reject() {
         // The server first, so that no request runs into the phonebook step or comes after it.
         endBrowserRequests();
         phonebookStep([this] {
-            phonebook::settleBrowserEdits(workspace_);
+            editing_->settleEdits();
             return 0;
         });
     }

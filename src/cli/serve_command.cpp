@@ -5,11 +5,13 @@
 #include "cli/file_steps.h"
 
 #include "image/data_image.h"
+#include "net/tcp_socket.h"
 #include "phonebook/edit_steps.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 #include "web/easy_http_server.h"
 #include "web/edit_session.h"
+#include "web/request_gate.h"
 
 #include <charconv>
 #include <chrono>
@@ -30,11 +32,14 @@ constexpr const char* kServeUsage =
     "\n"
     "Serves the edit pages of the phonebook to a web browser until SIGINT or SIGTERM, then saves the\n"
     "phonebooks to --save-common / --save-my. Prints the address to open, http://ADDR:PORT/, as its one\n"
-    "line on standard output once it listens.\n"
+    "line on standard output once it listens. Off loopback that address carries the session's access\n"
+    "key, http://ADDR:PORT/?key=KEY, without which nothing is served. Every request refused (another\n"
+    "site, a foreign host name, a missing key) is named on standard error.\n"
     "\n"
     "  --port N         the port (default 80; when that is refused for lack of permission, one the\n"
     "                   system chooses); 0 lets the system choose\n"
-    "  --address ADDR   the address to listen on (default 127.0.0.1, this machine only)\n"
+    "  --address ADDR   the address to listen on (default 127.0.0.1, this machine only): one IPv4\n"
+    "                   address of this machine, or a name of one (localhost)\n"
     "  --docroot DIR    the edit pages (default: the program's own)\n"
     "  --memory N       memories of the common phonebook, 600 (default) or 990\n"
     "  --dup-check      the same number may not be registered twice (duplicates are reported)\n"
@@ -97,6 +102,38 @@ std::optional<ServeOptions> parseOptions(Arguments arguments) {
     return options;
 }
 
+// A request's text as one line of a terminal: bytes outside printable ASCII as \xHH, cut short.
+std::string printable(std::string_view text) {
+    std::string shown;
+    for (const char c : text.substr(0, 200)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            shown += c;
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
+// One line on standard error for every refused request: the rule, the header that broke it and
+// the request line.
+void reportRefusal(web::GateRule rule, const web::HttpRequest& request) {
+    const web::GateHeader* header = rule == web::GateRule::Host        ? &request.host
+                                    : rule == web::GateRule::Origin    ? &request.origin
+                                    : rule == web::GateRule::FetchSite ? &request.fetchSite
+                                                                       : nullptr;
+    std::string detail;
+    if (header != nullptr)
+        detail = " (" + std::string(web::gateRuleName(rule)) + ": " + printable(header->value) +
+                 (header->count > 1 ? ", given twice" : "") + ")";
+    const std::string line = "rkdial-cli serve: refused by the " + std::string(web::gateRuleName(rule)) +
+                             " rule" + detail + ": " + printable(request.requestLine) + "\n";
+    std::fputs(line.c_str(), stderr); // one call: lines of workers at once do not mix
+}
+
 } // namespace
 
 int runServe(Context& context, Arguments arguments) {
@@ -104,11 +141,20 @@ int runServe(Context& context, Arguments arguments) {
         std::fputs(kServeUsage, stdout);
         return 0;
     }
-    const std::optional<ServeOptions> options = parseOptions(arguments);
+    std::optional<ServeOptions> options = parseOptions(arguments);
     if (!options) {
         std::fputs(kServeUsage, stderr);
         return 1;
     }
+    // Never every address at once, and never a guess for a text that names none.
+    const std::string address = net::resolveIPv4Address(options->address);
+    if (address.empty() || address == "0.0.0.0") {
+        std::fprintf(stderr, "rkdial-cli serve: --address %s: %s\n", printable(options->address).c_str(),
+                     address.empty() ? "not an IPv4 address or the name of one"
+                                     : "would listen on every address; give the one address to listen on");
+        return 1;
+    }
+    options->address = address;
     // The two signals end the serving; they are taken by sigwait below, so every thread started
     // from here on must have them blocked.
     sigset_t endSignals;
@@ -143,23 +189,27 @@ int runServe(Context& context, Arguments arguments) {
                                ? web::documentRootFor(context.seam.system.executablePath()).string()
                                : options->documentRoot);
     server.SetDefaultPage("17tansyuku.html");
+    server.SetRefusalReporter(reportRefusal);
     if (server.Start() != 1) {
         std::fputs("rkdial-cli serve: the server could not be started\n", stderr);
         return 1;
     }
-    std::printf("%s\n", web::serverAddress(server.listenAddress(), server.listeningPort()).c_str());
+    std::string url = web::serverAddress(server.listenAddress(), server.listeningPort());
+    if (!server.accessKey().empty()) url += "?key=" + server.accessKey();
+    std::printf("%s\n", url.c_str());
     std::fflush(stdout);
 
     int signal = 0;
     while (sigwait(&endSignals, &signal) != 0) {
     }
 
-    // As "戻る": no new request, the ones under way finish, then the phonebook step.
+    // As "戻る": no new request, idle connections closed, the ones under way finish, then the
+    // phonebook step.
     server.Stop();
     while (!server.waitForWorkers(std::chrono::seconds(1))) {
     }
     locked([&] {
-        phonebook::settleBrowserEdits(workspace);
+        server.settleEdits();
         return 0;
     });
     bool saved = true;

@@ -41,9 +41,13 @@ int TcpSocket::Listen(std::uint16_t port, int backlog) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    if (::inet_pton(AF_INET, bindAddress.c_str(), &address.sin_addr) != 1)
-        address.sin_addr.s_addr = INADDR_ANY;
-    if (::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    const std::string dotted = resolveIPv4Address(bindAddress);
+    int bound = -1;
+    if (::inet_pton(AF_INET, dotted.c_str(), &address.sin_addr) == 1)
+        bound = ::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    else
+        errno = EADDRNOTAVAIL; // an address that names nothing fails, never falls back to every address
+    if (bound != 0) {
         listenError_ = errno;
         if (reportListenFailures) {
             char text[32];
@@ -131,51 +135,40 @@ TcpSocket::Wait TcpSocket::waitReadableFor(int milliseconds) {
     }
 }
 
-int TcpSocket::Receive(std::string& data, int count) {
-    if (!isOpen() || count <= 0) return isOpen() ? 0 : -1;
-    const std::size_t before = data.size();
-    data.resize(before + static_cast<std::size_t>(count));
+int TcpSocket::readSome(char* into, int capacity, int milliseconds) {
+    if (!isOpen()) return kFailed;
+    if (milliseconds >= 0) {
+        const Wait wait = waitReadableFor(milliseconds);
+        if (wait == Wait::Expired) return kExpired;
+        if (wait == Wait::Failed) return kFailed;
+    }
     ssize_t received = -1;
     do {
-        received = ::recv(handle_, data.data() + before, static_cast<std::size_t>(count), 0);
+        received = ::recv(handle_, into, static_cast<std::size_t>(capacity), 0);
     } while (received < 0 && errno == EINTR);
-    data.resize(before + static_cast<std::size_t>(received > 0 ? received : 0));
-    return static_cast<int>(received);
+    return received < 0 ? kFailed : static_cast<int>(received);
+}
+
+int TcpSocket::Receive(std::string& data, int count) {
+    if (!isOpen() || count <= 0) return isOpen() ? 0 : -1;
+    return reader_.readSome(data, count, WaitLimit::none());
 }
 
 int TcpSocket::ReceiveTimed(std::string& data, int count, int limit) {
-    if (waitReadable(limit) != Wait::Ready) return -1;
-    return Receive(data, count);
+    if (!isOpen()) return -1;
+    const int received = reader_.readSome(data, count, WaitLimit::each(seam_.clock.limitMilliseconds(limit)));
+    return received == kExpired ? -1 : received;
 }
 
 int TcpSocket::readLine(std::string& line, int size, int* limit) {
-    line.clear();
-    if (size < 1) return -1;
-    char previous = 0;
-    while (static_cast<int>(line.size()) < size - 1) {
-        if (limit != nullptr) {
-            const Wait wait = waitReadable(*limit);
-            if (wait == Wait::Expired) {
-                *limit = -1;
-                return -1;
-            }
-            if (wait == Wait::Failed) return -1;
-        }
-        char byte = 0;
-        ssize_t received = -1;
-        do {
-            received = ::recv(handle_, &byte, 1, 0);
-        } while (received < 0 && errno == EINTR);
-        if (received < 0) return -1;
-        if (received == 0) break; // the peer closed: what came so far is the line
-        if (byte == '\n' && previous == '\r') {
-            line.pop_back();
-            return static_cast<int>(line.size());
-        }
-        line.push_back(byte);
-        previous = byte;
+    const WaitLimit wait =
+        limit != nullptr ? WaitLimit::each(seam_.clock.limitMilliseconds(*limit)) : WaitLimit::none();
+    const int length = reader_.readLine(line, size, wait);
+    if (length == kExpired) {
+        *limit = -1;
+        return -1;
     }
-    return static_cast<int>(line.size());
+    return length < 0 ? -1 : length;
 }
 
 int TcpSocket::ReadLine(std::string& line, int size) {
@@ -189,13 +182,11 @@ int TcpSocket::ReadLineTimed(std::string& line, int size, int& limit) {
 int TcpSocket::receiveExact(std::string& data, int count, int limit, int pieceLimit, bool report) {
     data.clear();
     seam_.clock.pause(1000);
+    const WaitLimit wait = WaitLimit::each(seam_.clock.limitMilliseconds(limit));
     int total = 0;
     while (total < count) {
-        const Wait wait = waitReadable(limit);
-        if (wait == Wait::Failed) return -1;
-        if (wait == Wait::Expired) break;
-        const int received = Receive(data, std::min(count - total, pieceLimit));
-        if (received == 0) break;
+        const int received = reader_.readSome(data, std::min(count - total, pieceLimit), wait);
+        if (received == kExpired || received == kClosed) break;
         if (received < 0) return -1;
         total += received;
         if (report) platform::postCommunicationProgress(seam_.progress, platform::WM_PRG_STEP, total);
@@ -209,54 +200,6 @@ int TcpSocket::ReceiveExact(std::string& data, int count, int limit) {
 
 int TcpSocket::ReceiveExactReported(std::string& data, int count, int limit, int reportFlag) {
     return receiveExact(data, count, limit, kPieceSize, reportFlag == 1);
-}
-
-namespace {
-
-// What is left of a deadline, for poll: at least 0, at most what an int holds.
-int millisecondsUntil(TcpSocket::Deadline deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::clamp<long long>(left.count(), 0, 2147483647));
-}
-
-} // namespace
-
-int TcpSocket::ReadLineBefore(std::string& line, int size, Deadline deadline) {
-    line.clear();
-    if (!isOpen() || size < 1) return -1;
-    char previous = 0;
-    while (static_cast<int>(line.size()) < size - 1) {
-        if (waitReadableFor(millisecondsUntil(deadline)) != Wait::Ready) return -1;
-        char byte = 0;
-        ssize_t received = -1;
-        do {
-            received = ::recv(handle_, &byte, 1, 0);
-        } while (received < 0 && errno == EINTR);
-        if (received < 0) return -1;
-        if (received == 0) break; // the peer closed: what came so far is the line
-        if (byte == '\n' && previous == '\r') {
-            line.pop_back();
-            return static_cast<int>(line.size());
-        }
-        line.push_back(byte);
-        previous = byte;
-    }
-    return static_cast<int>(line.size());
-}
-
-int TcpSocket::ReceiveBefore(std::string& data, int count, Deadline deadline) {
-    int total = 0;
-    while (total < count) {
-        const Wait wait = waitReadableFor(millisecondsUntil(deadline));
-        if (wait == Wait::Failed) return -1;
-        if (wait == Wait::Expired) break;
-        const int received = Receive(data, count - total);
-        if (received == 0) break;
-        if (received < 0) return -1;
-        total += received;
-    }
-    return total;
 }
 
 int TcpSocket::Send(const char* data, int count) {
@@ -290,6 +233,7 @@ int TcpSocket::SendAll(const char* data, int count, int reportFlag) {
 }
 
 int TcpSocket::Close() {
+    reader_.clear();
     if (isOpen()) {
         if (type_ == kStream) ::shutdown(handle_, SHUT_RDWR);
         ::close(handle_);
@@ -322,6 +266,20 @@ int TcpSocket::SetKeepAlive(bool on) {
 int TcpSocket::SetNoDelay(bool on) {
     const int value = on ? 1 : 0;
     return isOpen() && ::setsockopt(handle_, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) == 0 ? 1 : 0;
+}
+
+std::string resolveIPv4Address(const std::string& name) {
+    if (name.empty()) return {};
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return {};
+    const in_addr address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    ::freeaddrinfo(found);
+    char dotted[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &address, dotted, sizeof dotted) == nullptr) return {};
+    return dotted;
 }
 
 void flushNeighbourEntry(const std::string& dottedAddress) {

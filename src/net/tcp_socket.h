@@ -1,9 +1,11 @@
 // One TCP/IPv4 socket with what the device link and the embedded server need on top of the
 // system calls: line reading without the CR LF, waits limited in seconds, and block transfer in
 // 1,024-byte pieces with progress posts to the communication progress window. Every wait and
-// pause goes through the clock of the seam it is given.
+// pause goes through the clock of the seam it is given. Received bytes pass through one buffer
+// (StreamReader), so that lines cost one system call per arrival, not per byte.
 #pragma once
 
+#include "net/stream_reader.h"
 #include "platform/seam.h"
 
 #include <chrono>
@@ -14,13 +16,13 @@
 
 namespace rk::net {
 
-class TcpSocket {
+class TcpSocket : private ByteSource {
 public:
     static constexpr int kStream = 1;
     static constexpr int kPieceSize = 1024;
 
-    explicit TcpSocket(const platform::Seam& seam) : seam_(seam) {}
-    ~TcpSocket();
+    explicit TcpSocket(const platform::Seam& seam) : seam_(seam), reader_(*this) {}
+    ~TcpSocket() override;
     TcpSocket(const TcpSocket&) = delete;
     TcpSocket& operator=(const TcpSocket&) = delete;
 
@@ -49,14 +51,9 @@ public:
     [[nodiscard]] int ReceiveExact(std::string& data, int count, int limit);
     [[nodiscard]] int ReceiveExactReported(std::string& data, int count, int limit, int reportFlag);
 
-    // The same waits against one deadline for a whole request, so that a client sending byte
-    // by byte cannot hold a connection longer than the deadline allows.
-    using Deadline = std::chrono::steady_clock::time_point;
-    // One line as ReadLine; -1 on an error or when the deadline passed first.
-    [[nodiscard]] int ReadLineBefore(std::string& line, int size, Deadline deadline);
-    // Up to count bytes appended to data, until the peer closes or the deadline passes: the
-    // number received, -1 on an error.
-    [[nodiscard]] int ReceiveBefore(std::string& data, int count, Deadline deadline);
+    // What the socket has received and not yet handed out, for a reader of its own (the
+    // embedded server's request reading).
+    StreamReader& reader() { return reader_; }
 
     [[nodiscard]] int Send(const char* data, int count);
     // The text and CR LF in one send call; the number of bytes sent.
@@ -97,7 +94,8 @@ public:
     // Whether a failed bind or listen shows its message (the embedded server tries a port
     // quietly before it falls back to another).
     bool reportListenFailures = true;
-    // Listen binds here; 0.0.0.0 (all local addresses) unless a test narrows it to loopback.
+    // Listen binds here (a dotted address or a host name); 0.0.0.0, all local addresses, unless a
+    // test narrows it to loopback.
     std::string bindAddress = "0.0.0.0";
     int acceptLimitSeconds = 20;
 
@@ -105,6 +103,7 @@ private:
     enum class Wait { Ready, Expired, Failed };
     Wait waitReadable(int limitSeconds);
     Wait waitReadableFor(int milliseconds); // -1: no limit
+    int readSome(char* into, int capacity, int milliseconds) override;
     int readLine(std::string& line, int size, int* limit);
     int receiveExact(std::string& data, int count, int limit, int pieceLimit, bool report);
 
@@ -113,7 +112,12 @@ private:
     int type_ = 0;
     int listenError_ = 0;
     sockaddr_in peer_{};
+    StreamReader reader_;
 };
+
+// The IPv4 address, dotted, that a dotted text or a host name stands for (127.1 and localhost
+// included); empty when it stands for none. Never every address for a text it cannot read.
+std::string resolveIPv4Address(const std::string& name);
 
 // Drops the neighbour-cache entry of an IPv4 address before a connection, so that a main unit
 // swapped for another on the same address is found. Started from an argument vector, never

@@ -28,7 +28,6 @@ public:
     // The installed web browser's version text as the desktop the program was designed for keeps
     // it; this platform keeps none.
     virtual std::optional<std::string> browserVersion() const { return std::nullopt; }
-
 };
 
 } // namespace rk::platform

@@ -1,14 +1,44 @@
 #include "web/easy_http_server.h"
 
+#include "phonebook/edit_steps.h"
 #include "platform/text.h"
 #include "web/easy_http_worker.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace rk::web {
+
+bool ServerState::admitHead(ConnectionEntry entry) {
+    const std::lock_guard lock(workersMutex);
+    if (entry->closedByServer || stopped) return false;
+    entry->headComplete = true;
+    return true;
+}
+
+void ServerState::forget(ConnectionEntry entry) {
+    const std::lock_guard lock(workersMutex);
+    connections.erase(entry);
+}
+
+void ServerState::commitPage(int page, phonebook::PageKind kind) {
+    phonebook::applyPageFromBackup(workspace, page, kind);
+    // Committing the page may take the number of a duplicate out of the working copy. The backup
+    // copy follows at once: the page then shows what was kept, and leaving the edit ("戻る", which
+    // restores the working copy from the backup copy) cannot bring the duplicate back.
+    phonebook::commitBackup(workspace);
+    editedFlag = 0;
+    pendingPage = 0;
+}
+
+void ServerState::closeIdle(Connection& connection) {
+    connection.closedByServer = true;
+    ::shutdown(connection.handle, SHUT_RDWR);
+}
 
 EasyHttpServer::EasyHttpServer(Workspace& workspace, const platform::Seam& seam)
     : state_(std::make_shared<ServerState>(workspace, seam)), listener_(seam) {
@@ -21,6 +51,9 @@ EasyHttpServer::EasyHttpServer(Workspace& workspace, const platform::Seam& seam)
 
 EasyHttpServer::~EasyHttpServer() {
     Stop();
+    // The workers use the workspace this object was given; a worker that still waits after this
+    // (for a message the operator has not answered) is left to end on its own.
+    waitForWorkers(std::chrono::seconds(30));
     if (wakeRead_ >= 0) ::close(wakeRead_);
     if (wakeWrite_ >= 0) ::close(wakeWrite_);
 }
@@ -47,6 +80,15 @@ void EasyHttpServer::SetAddress(const std::string& address) {
     if (!IsRunning()) config_.address = address;
 }
 
+void EasyHttpServer::SetRefusalReporter(RefusalReporter reporter) {
+    if (!IsRunning()) state_->reportRefusal = std::move(reporter);
+}
+
+void EasyHttpServer::setWorkerLimit(int limit) {
+    const std::lock_guard lock(state_->workersMutex);
+    state_->workerLimit = limit;
+}
+
 void EasyHttpServer::showError(const char* utf8Text) const {
     platform::showError(state_->seam.ui, owner_, text::toCp932(utf8Text));
 }
@@ -68,19 +110,46 @@ bool EasyHttpServer::bindListener() {
     return listener_.Listen(0, config_.backlog) == 1;
 }
 
+bool EasyHttpServer::resolveAddress() {
+    const std::string dotted = net::resolveIPv4Address(config_.address);
+    // One address, never all at once: the gate could not tell the server's own origin.
+    if (dotted.empty() || dotted == "0.0.0.0") {
+        platform::showError(state_->seam.ui, owner_,
+                            text::toCp932("\nバインドに失敗しました。\nerr:") +
+                                std::to_string(EADDRNOTAVAIL));
+        return false;
+    }
+    config_.address = dotted;
+    return true;
+}
+
 int EasyHttpServer::Start() {
     if (IsRunning() || started_) return 0;
     if (listener_.Create() != 1) {
         showError("\nソケット生成に失敗しました。\n");
         return 0;
     }
-    if (!bindListener()) {
+    if (!resolveAddress() || !bindListener()) {
         listener_.Close();
         return 0;
     }
     listeningPort_ = listener_.LocalPort();
+    state_->gate.address = config_.address;
+    state_->gate.port = listeningPort_;
+    if (keyRequired_ || !isLoopbackAddress(config_.address)) {
+        state_->gate.accessKey = makeAccessKey();
+        if (state_->gate.accessKey.empty()) { // no random source: no key that could not be guessed
+            listener_.Close();
+            showError("\nソケット生成に失敗しました。\n");
+            return 0;
+        }
+    }
     state_->config = config_;
     state_->owner = owner_;
+    {
+        const std::lock_guard lock(state_->workersMutex);
+        state_->stopped = false; // a start that failed before was followed by a Stop
+    }
     started_ = true;
     // Set here rather than by the listener once it runs: a second "詳細設定" right after the first
     // must see a running server, not start another.
@@ -105,6 +174,10 @@ void EasyHttpServer::Stop() {
     if (listenerThread_.joinable()) listenerThread_.join();
     // Closed once the listener no longer waits on it: connections are refused from now on.
     listener_.Close();
+    const std::lock_guard lock(state_->workersMutex);
+    state_->stopped = true;
+    for (ServerState::Connection& connection : state_->connections)
+        if (!connection.headComplete && !connection.closedByServer) ServerState::closeIdle(connection);
 }
 
 void EasyHttpServer::listen() {
@@ -122,26 +195,37 @@ void EasyHttpServer::listen() {
 }
 
 void EasyHttpServer::serve(std::unique_ptr<net::TcpSocket> client) {
+    ServerState::ConnectionEntry entry;
     {
-        std::lock_guard lock(state_->workersMutex);
-        if (state_->liveWorkers >= state_->workerLimit) return; // closed at once with the object
+        const std::lock_guard lock(state_->workersMutex);
+        if (state_->liveWorkers >= state_->workerLimit) {
+            // Room is made by closing the connection that has waited longest without sending a
+            // request head; its worker ends at once. None such: the new one is closed at once.
+            const auto idle = std::find_if(state_->connections.begin(), state_->connections.end(),
+                                           [](const ServerState::Connection& connection) {
+                                               return !connection.headComplete && !connection.closedByServer;
+                                           });
+            if (idle == state_->connections.end() || state_->liveWorkers >= 2 * state_->workerLimit) return;
+            ServerState::closeIdle(*idle);
+        }
         ++state_->liveWorkers;
+        entry = state_->connections.insert(state_->connections.end(), {client->nativeHandle()});
     }
-    auto worker = std::make_unique<CEasyHttpWorker>(state_, std::move(client));
+    auto worker = std::make_unique<CEasyHttpWorker>(state_, std::move(client), entry);
     const std::shared_ptr<ServerState> state = state_;
-    const auto end = [state] {
-        std::lock_guard lock(state->workersMutex);
+    const auto ended = [state] {
+        const std::lock_guard lock(state->workersMutex);
         --state->liveWorkers;
         state->workersDone.notify_all();
     };
     try {
-        std::thread([worker = std::move(worker), end]() mutable {
+        std::thread([worker = std::move(worker), ended]() mutable {
             worker->Run();
             worker.reset(); // the connection is closed before the worker counts as ended
-            end();
+            ended();
         }).detach();
     } catch (const std::system_error&) {
-        end(); // no thread for this connection: it is closed unanswered
+        ended(); // no thread for this connection: the worker went with it, closed unanswered
     }
 }
 
@@ -150,9 +234,11 @@ bool EasyHttpServer::waitForWorkers(std::chrono::milliseconds limit) {
     return state_->workersDone.wait_for(lock, limit, [this] { return state_->liveWorkers == 0; });
 }
 
-int EasyHttpServer::liveWorkers() {
-    std::lock_guard lock(state_->workersMutex);
-    return state_->liveWorkers;
+void EasyHttpServer::settleEdits() {
+    ServerState& state = *state_;
+    if (state.workspace.flags().dupCheckEnabled == 1 && state.editedFlag != 0 && state.pendingPage > 0)
+        state.commitPage(state.pendingPage, state.pendingKind);
+    phonebook::settleBrowserEdits(state.workspace);
 }
 
 int EasyHttpServer::editedFlag() {

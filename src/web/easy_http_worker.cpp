@@ -19,7 +19,6 @@
 namespace rk::web {
 namespace {
 
-constexpr int kLineSize = 1024; // lines of at most 1,023 characters
 constexpr std::size_t kBlockSize = 1024;
 
 struct FileCloser {
@@ -30,10 +29,12 @@ struct FileCloser {
 
 } // namespace
 
-CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client)
-    : state_(std::move(state)), client_(std::move(client)) {}
+CEasyHttpWorker::CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client,
+                                 ServerState::ConnectionEntry entry)
+    : state_(std::move(state)), client_(std::move(client)), entry_(entry) {}
 
 CEasyHttpWorker::~CEasyHttpWorker() {
+    if (state_) state_->forget(entry_);
     if (client_) client_->Close();
 }
 
@@ -42,53 +43,55 @@ void CEasyHttpWorker::Run() {
     // The request arrives before the edit lock is taken: a browser's idle connection (opened ahead
     // of the requests it may make) then holds up nobody, and a slow client at most itself.
     if (!readRequest()) return;
+    // Refused before anything is handled: no lock, no store, no step of the edit session.
+    const GateVerdict verdict = checkRequest(request_, state_->gate);
+    if (!verdict.allowed()) {
+        refuse(verdict.refusedBy);
+        return;
+    }
+    if (verdict.setCookie) extraHeader_ = keyCookieLine(state_->gate.accessKey);
     const std::lock_guard lock(state_->workspace.editLock());
     handleUnderLock();
 }
 
 bool CEasyHttpWorker::readRequest() {
-    platform::Clock& clock = state_->seam.clock;
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(clock.limitMilliseconds(state_->requestSeconds));
-    std::string line;
-    if (client_->ReadLineBefore(line, kLineSize, deadline) < 0) return false;
-    if (!parseRequestLine(line, request_)) return false; // no blank: closed without an answer
-    // Header lines until an empty line, a closed connection, an error or the end of the time.
-    while (client_->ReadLineBefore(line, kLineSize, deadline) > 0) parseHeaderLine(line, request_);
+    const platform::Clock& clock = state_->seam.clock;
+    const int limit = clock.limitMilliseconds(state_->requestSeconds);
+    net::StreamReader& reader = client_->reader();
+    if (!readRequestHead(reader, request_,
+                         std::chrono::steady_clock::now() + std::chrono::milliseconds(limit)))
+        return false; // no blank: closed without an answer
+    // Until here the connection could be closed to make room or because the server stops.
+    if (!state_->admitHead(entry_)) return false;
+    return readRequestBody(reader, request_, state_->config.maximumBody, clock, limit, body_);
+}
 
-    switch (planBody(request_, state_->config.maximumBody)) {
-    case BodyPlan::Refuse:
-        return false; // larger than the body buffer: closed without an answer
-    case BodyPlan::None:
-        return true;
-    case BodyPlan::Read:
-        break;
-    }
-    hasBody_ = true;
-    // The fixed wait before a body, then what arrives within the time: a shorter body is used with
-    // what came.
-    clock.pause(1000);
-    const auto bodyDeadline = std::chrono::steady_clock::now() +
-                              std::chrono::milliseconds(clock.limitMilliseconds(state_->requestSeconds));
-    if (client_->ReceiveBefore(body_, request_.contentLength, bodyDeadline) < 0) body_.clear();
-    // The body buffer is zero-filled and the form decoder reads it up to its first zero byte.
-    if (const auto zero = body_.find('\0'); zero != std::string::npos) body_.resize(zero);
-    return true;
+void CEasyHttpWorker::refuse(GateRule rule) {
+    if (state_->reportRefusal) state_->reportRefusal(rule, request_);
+    // The 404's lines, and a word that the connection ends here: a refused client should not try
+    // the same connection again.
+    extraHeader_ = "Connection: close\r\n";
+    static_cast<void>(sendHeader(403, kOctetStream, 0));
 }
 
 void CEasyHttpWorker::handleUnderLock() {
     state_->config.redirectAfterSubmission = 0;
-    if (hasBody_ && isFormSubmission(request_)) submitForm();
+    if (body_.announced && isFormSubmission(request_)) submitForm();
     answer();
 }
 
 void CEasyHttpWorker::submitForm() {
     Workspace& workspace = state_->workspace;
     PhonebookFormTarget target(workspace);
-    ApplySubmittedForm(body_, target);
+    ApplySubmittedForm(body_.bytes, target);
     const bool commonPage = isCommonPhonebookPath(request_.path);
-    const int firstEntry = firstEntryOfBody(body_);
-    if (isSpeedDialPagePath(request_.path)) state_->editedFlag = 1;
+    const int firstEntry = firstEntryOfBody(body_.bytes);
+    if (isSpeedDialPagePath(request_.path)) {
+        state_->editedFlag = 1;
+        // Should the edit end before the page's reload commits it, the end commits it instead.
+        state_->pendingPage = pageNumberOfPagePath(request_.path);
+        state_->pendingKind = commonPage ? phonebook::PageKind::System : phonebook::PageKind::Telephone;
+    }
     const phonebook::DuplicateReport& report = workspace.duplicateReport();
     if (report.count > 0)
         showDuplicateMessage(duplicateMessage(report, commonPage ? phonebook::PageKind::System
@@ -118,7 +121,7 @@ bool CEasyHttpWorker::sendHeader(int status, int contentType, std::int64_t lengt
     // browser's acknowledgement of the one before.
     const std::string header = responseHeader(status, contentType, length,
                                               std::chrono::system_clock::to_time_t(state_->seam.clock.now()),
-                                              state_->config.serverName);
+                                              state_->config.serverName, extraHeader_);
     return client_->Send(header.data(), static_cast<int>(header.size())) == static_cast<int>(header.size());
 }
 
@@ -134,16 +137,17 @@ void CEasyHttpWorker::sendBlocks(const char* data, std::size_t size) {
     }
 }
 
-void CEasyHttpWorker::sendFile(const std::string& fileName) {
+bool CEasyHttpWorker::sendFile(const std::string& fileName) {
     struct stat status {};
     // Only a plain file is a page: a directory or a device is answered as missing.
     if (::stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         static_cast<void>(sendHeader(404, kOctetStream, 0));
-        return;
+        return false;
     }
-    if (!sendHeader(200, contentTypeOfFile(fileName), static_cast<std::int64_t>(status.st_size))) return;
+    if (!sendHeader(200, contentTypeOfFile(fileName), static_cast<std::int64_t>(status.st_size)))
+        return false;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) return; // the header is out; nothing more
+    if (!file) return false; // the header is out; nothing more
     char block[kBlockSize];
     int fullBlocks = 0;
     for (;;) {
@@ -157,6 +161,7 @@ void CEasyHttpWorker::sendFile(const std::string& fileName) {
         platform::showError(state_->seam.ui, state_->owner,
                             text::toCp932("一時ファイルCloseERR。: ") + std::to_string(error));
     }
+    return true;
 }
 
 std::optional<std::string> CEasyHttpWorker::dataScript() {
@@ -165,16 +170,9 @@ std::optional<std::string> CEasyHttpWorker::dataScript() {
     // its page asks for its data again; a page merely visited refreshes the backup copy.
     if (workspace.flags().dupCheckEnabled == 1) {
         if (state_->editedFlag != 0) {
-            phonebook::applyPageFromBackup(workspace, pageNumberOfQuery(request_.query),
-                                           isCommonPhonebookPath(request_.path)
-                                               ? phonebook::PageKind::System
-                                               : phonebook::PageKind::Telephone);
-            // Committing the page may take the number of a duplicate out of the working copy. The
-            // backup copy follows at once: the page then shows what was kept, and leaving the edit
-            // ("戻る", which restores the working copy from the backup copy) cannot bring the
-            // duplicate back.
-            phonebook::commitBackup(workspace);
-            state_->editedFlag = 0;
+            state_->commitPage(pageNumberOfQuery(request_.query), isCommonPhonebookPath(request_.path)
+                                                                      ? phonebook::PageKind::System
+                                                                      : phonebook::PageKind::Telephone);
         } else {
             phonebook::commitBackup(workspace);
         }
@@ -189,6 +187,7 @@ std::optional<std::string> CEasyHttpWorker::dataScript() {
 
 void CEasyHttpWorker::answer() {
     const ServerConfig& config = state_->config;
+    bool sent = false;
     if (request_.pathRefused) {
         static_cast<void>(sendHeader(404, kOctetStream, 0));
     } else if (isDataScriptPath(request_.path)) {
@@ -199,11 +198,13 @@ void CEasyHttpWorker::answer() {
         } else if (sendHeader(200, contentTypeOfFile(pageKeyOfPath(request_.path)),
                               static_cast<std::int64_t>(script->size()))) {
             sendBlocks(script->data(), script->size());
+            sent = true;
         }
     } else {
-        sendFile(fileForPath(config.documentRoot, request_.path, config.defaultPage));
+        sent = sendFile(fileForPath(config.documentRoot, request_.path, config.defaultPage));
     }
-    if (config.redirectAfterSubmission != 0) sendRedirect();
+    // Only a page that was sent is followed by the redirect: nothing follows a 404.
+    if (sent && config.redirectAfterSubmission != 0) sendRedirect();
 }
 
 void CEasyHttpWorker::sendRedirect() {

@@ -1,10 +1,12 @@
-// One connection of the embedded server: reads one request, answers it under the edit lock,
-// closes the connection and ends.
+// One connection of the embedded server: reads one request, lets it through the gate, answers it
+// under the edit lock, closes the connection and ends.
 #pragma once
 
 #include "net/tcp_socket.h"
 #include "web/easy_http_server.h"
 #include "web/http_request.h"
+#include "web/request_gate.h"
+#include "web/request_reading.h"
 
 #include <memory>
 #include <optional>
@@ -14,8 +16,9 @@ namespace rk::web {
 
 class CEasyHttpWorker {
 public:
-    CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client);
-    // Closes the client connection.
+    CEasyHttpWorker(std::shared_ptr<ServerState> state, std::unique_ptr<net::TcpSocket> client,
+                    ServerState::ConnectionEntry entry);
+    // Takes the connection off the server's list and closes it.
     ~CEasyHttpWorker();
     CEasyHttpWorker(const CEasyHttpWorker&) = delete;
     CEasyHttpWorker& operator=(const CEasyHttpWorker&) = delete;
@@ -25,22 +28,26 @@ public:
 
 private:
     bool readRequest();
+    void refuse(GateRule rule);
     void handleUnderLock();
     void submitForm();
     void showDuplicateMessage(const std::string& text, int firstEntry, bool commonPage);
     void answer();
+    // The page's header, then its file; false when the answer was a 404 or the file could not be read.
+    bool sendFile(const std::string& fileName);
     // The data script of the request, or nothing to send.
     std::optional<std::string> dataScript();
     bool sendHeader(int status, int contentType, std::int64_t length);
     void sendBlocks(const char* data, std::size_t size);
-    void sendFile(const std::string& fileName);
     void sendRedirect();
 
     std::shared_ptr<ServerState> state_;
     std::unique_ptr<net::TcpSocket> client_;
+    ServerState::ConnectionEntry entry_;
     HttpRequest request_;
-    std::string body_;
-    bool hasBody_ = false;
+    RequestBody body_;
+    // Extra response header lines (the key's cookie), CR LF each.
+    std::string extraHeader_;
 };
 
 } // namespace rk::web

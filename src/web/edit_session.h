@@ -42,6 +42,10 @@ public:
     // True once no request is being handled (waiting at most `limit`).
     bool requestsEnded(std::chrono::milliseconds limit) { return server_.waitForWorkers(limit); }
 
+    // "戻る" and "ファイルデータ保存": the phonebook step of leaving (EasyHttpServer::settleEdits),
+    // under the edit lock.
+    void settleEdits() { server_.settleEdits(); }
+
     EasyHttpServer& server() { return server_; }
     std::string address() const;
 

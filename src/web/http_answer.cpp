@@ -86,7 +86,7 @@ int contentTypeOfFile(std::string_view fileName) {
 }
 
 std::string responseHeader(int status, int contentType, std::int64_t length, std::time_t now,
-                           std::string_view serverName) {
+                           std::string_view serverName, std::string_view extraLines) {
     std::string header = "HTTP/1.0 ";
     header += statusText(status);
     header += "\r\nDate: ";
@@ -101,6 +101,7 @@ std::string responseHeader(int status, int contentType, std::int64_t length, std
         header += std::to_string(length);
         header += "\r\n";
     }
+    header += extraLines;
     header += "Cache-Control: no-cache\r\n\r\n";
     return header;
 }

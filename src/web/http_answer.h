@@ -35,9 +35,10 @@ int contentTypeOfFile(std::string_view fileName);
 
 // The whole response header, CR LF after every line and an empty line at the end. Content-Type
 // and Content-Length only when the length is above 0. `now` is written in Greenwich time with
-// English day and month names, whatever the locale.
+// English day and month names, whatever the locale. `extraLines` (CR LF each) go before the
+// Cache-Control line.
 std::string responseHeader(int status, int contentType, std::int64_t length, std::time_t now,
-                           std::string_view serverName = kServerName);
+                           std::string_view serverName = kServerName, std::string_view extraLines = {});
 
 // Every run of '/' made one.
 std::string collapseSeparators(std::string_view fileName);

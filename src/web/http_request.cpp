@@ -38,6 +38,30 @@ std::int32_t decimalValue(std::string_view text) {
     return negative ? -value : value;
 }
 
+bool sameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// The gate's headers by their name, as any client may spell it.
+void noteGateHeader(std::string_view line, HttpRequest& request) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return;
+    const std::string_view name = line.substr(0, colon);
+    GateHeader* header = sameLetters(name, "Host")             ? &request.host
+                         : sameLetters(name, "Origin")         ? &request.origin
+                         : sameLetters(name, "Sec-Fetch-Site") ? &request.fetchSite
+                         : sameLetters(name, "Cookie")         ? &request.cookie
+                                                               : nullptr;
+    if (header == nullptr) return;
+    if (header->count == 0) header->value = std::string(trimmed(line.substr(colon + 1)));
+    if (header->count < 2) ++header->count; // twice is enough to refuse
+}
+
 bool hasParentSegment(std::string_view path) {
     std::size_t start = 0;
     for (;;) {
@@ -91,6 +115,7 @@ bool parseRequestLine(std::string_view line, HttpRequest& request) {
 }
 
 void parseHeaderLine(std::string_view line, HttpRequest& request) {
+    noteGateHeader(line, request);
     for (std::size_t i = 0; i < kHeaderPrefixes.size(); ++i) {
         if (!line.starts_with(kHeaderPrefixes[i])) continue;
         request.headers[i] = std::string(trimmed(line.substr(kHeaderPrefixes[i].size())));
@@ -121,6 +146,17 @@ bool isDataScriptPath(std::string_view path) {
 
 bool isSpeedDialPagePath(std::string_view path) {
     return isCommonPhonebookPath(path) || path.find("18tel_") != std::string_view::npos;
+}
+
+int pageNumberOfPagePath(std::string_view path) {
+    std::size_t at = path.find("17tansyuku_");
+    at = at != std::string_view::npos ? at + 11 : path.find("18tel_");
+    if (at == std::string_view::npos) return 0;
+    if (!isCommonPhonebookPath(path)) at += 6;
+    int page = 0;
+    for (; at < path.size() && path[at] >= '0' && path[at] <= '9' && page < 1000; ++at)
+        page = page * 10 + (path[at] - '0');
+    return page;
 }
 
 bool isCommonPhonebookPath(std::string_view path) {

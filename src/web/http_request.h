@@ -32,6 +32,14 @@ constexpr std::size_t kMaxContentLengthText = 9; // decimal digits (and sign) of
 constexpr std::int32_t kDefaultMaximumBody = 2'024'000;
 constexpr std::string_view kFormContentType = "application/x-www-form-urlencoded";
 
+// A header the gate reads (see request_gate.h), matched whatever the case of its name: its first
+// value and how often it came. A header that came twice is ambiguous and refused.
+struct GateHeader {
+    std::string value; // trimmed
+    int count = 0;
+    bool present() const { return count > 0; }
+};
+
 struct HttpRequest {
     std::string requestLine;
     std::array<std::string, kKnownHeaderCount> headers; // values, trimmed; empty when absent
@@ -41,6 +49,10 @@ struct HttpRequest {
     // The decoded path would leave the document root (a ".." segment, a NUL byte) or is longer
     // than kMaxRequestPath: the request is answered with the header-only 404 and nothing else.
     bool pathRefused = false;
+    GateHeader host;
+    GateHeader origin;
+    GateHeader fetchSite; // Sec-Fetch-Site
+    GateHeader cookie;
 
     const std::string& header(KnownHeader which) const { return headers[static_cast<std::size_t>(which)]; }
     // Present means a value text that is not empty.
@@ -51,7 +63,8 @@ struct HttpRequest {
 // query. False for a line without a blank: the connection is then closed without an answer.
 bool parseRequestLine(std::string_view line, HttpRequest& request);
 
-// One header line; a line that starts with none of the known "Name: " prefixes changes nothing.
+// One header line; a line that starts with none of the known "Name: " prefixes, and names none of
+// the gate's headers, changes nothing.
 void parseHeaderLine(std::string_view line, HttpRequest& request);
 
 // What the worker does after the headers.
@@ -69,6 +82,8 @@ bool isFormSubmission(const HttpRequest& request);
 bool isDataScriptPath(std::string_view path);      // contains "m.js"
 bool isSpeedDialPagePath(std::string_view path);   // contains "17tansyuku_" or "18tel_"
 bool isCommonPhonebookPath(std::string_view path); // contains "17tansyuku_"
+// The number after "17tansyuku_" or "18tel_" (/17tansyuku_02.html: 2); 0 when there is none.
+int pageNumberOfPagePath(std::string_view path);
 
 // URL-decodes a raw request path ('+' is a blank, %XX a byte in either case; a '%' without two
 // hexadecimal digits after it stays a '%') and turns '\' into '/'. Sets `refused` when the

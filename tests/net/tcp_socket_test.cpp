@@ -53,6 +53,26 @@ TEST_F(TcpSocketTest, LinesLoseTheirCrLfButKeepLoneCrAndLf) {
     EXPECT_EQ(line, "a\rb\nc");
 }
 
+TEST_F(TcpSocketTest, BytesReadAheadWithTheLinesGoToTheReadsAfterThem) {
+    // Header lines and a body in one piece, as a main unit's answer comes: the lines take what is
+    // theirs, the body reads get the rest, in order, however it was received.
+    LoopbackPair pair(seam);
+    pair.peerSends("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n<a>1</a>\nnext line\r\n");
+    std::string line;
+    EXPECT_EQ(pair.near.ReadLine(line, 1024), 15);
+    EXPECT_EQ(pair.near.ReadLine(line, 1024), 17);
+    EXPECT_EQ(pair.near.ReadLine(line, 1024), 0);
+    std::string body;
+    EXPECT_EQ(pair.near.ReceiveExact(body, 9, 5), 9);
+    EXPECT_EQ(body, "<a>1</a>\n");
+    body.clear();
+    EXPECT_EQ(pair.near.Receive(body, 4), 4);
+    EXPECT_EQ(body, "next");
+    int limit = 5;
+    EXPECT_EQ(pair.near.ReadLineTimed(line, 1024, limit), 5);
+    EXPECT_EQ(line, " line");
+}
+
 TEST_F(TcpSocketTest, LongLinesComeInPiecesOfSizeMinusOne) {
     LoopbackPair pair(seam);
     pair.peerSends("abcdefghij\r\n");

@@ -53,8 +53,10 @@ inline std::string talk(int port, std::string_view request) {
     return client.receiveAll();
 }
 
+// As a browser on this machine asks: its Host names the address and port it connected to.
 inline std::string get(int port, std::string_view target) {
-    return talk(port, "GET " + std::string(target) + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    return talk(port, "GET " + std::string(target) + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                          "\r\n\r\n");
 }
 
 inline std::string post(int port, std::string_view target, std::string_view type, std::string_view body) {

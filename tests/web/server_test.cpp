@@ -14,7 +14,9 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <mutex>
 #include <netinet/in.h>
+#include <optional>
 #include <regex>
 #include <sys/socket.h>
 #include <thread>
@@ -44,6 +46,18 @@ std::string okHead(const char* type, std::size_t length) {
 
 const std::string kNotFound = "HTTP/1.0 404 Not Found\r\nDate: *\r\nServer: EasyHttpServer/1.0\r\n"
                               "Cache-Control: no-cache\r\n\r\n";
+const std::string kForbidden = "HTTP/1.0 403 Forbidden\r\nDate: *\r\nServer: EasyHttpServer/1.0\r\n"
+                               "Connection: close\r\nCache-Control: no-cache\r\n\r\n";
+
+// A request line, header lines and a body, as a client of our own sends them.
+std::string ask(int port, std::string_view line, std::string_view headers, std::string_view body = {}) {
+    std::string request = std::string(line) + " HTTP/1.1\r\n" + std::string(headers);
+    if (!headers.empty()) request += "\r\n";
+    if (!body.empty())
+        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                   std::to_string(body.size()) + "\r\n";
+    return talk(port, request + "\r\n" + std::string(body));
+}
 
 class ServerTest : public ::testing::Test {
 protected:
@@ -67,6 +81,10 @@ protected:
     }
 
     void start() {
+        server.SetRefusalReporter([this](web::GateRule rule, const web::HttpRequest&) {
+            const std::lock_guard lock(refusalsMutex);
+            refusals.push_back(rule);
+        });
         server.SetPort(0);
         server.SetDocumentRoot(root.str());
         server.SetDefaultPage("17tansyuku.html");
@@ -80,6 +98,13 @@ protected:
         return text;
     }
 
+    std::vector<web::GateRule> takeRefusals() {
+        const std::lock_guard lock(refusalsMutex);
+        return std::exchange(refusals, {});
+    }
+
+    std::mutex refusalsMutex;
+    std::vector<web::GateRule> refusals;
     rk::testing::RecordingUi ui;
     rk::testing::TestSeam seam{ui};
     rk::testing::TempDir root;
@@ -152,6 +177,10 @@ TEST_F(ServerTest, AFormIsStoredAndTheAnswerEndsWithTheRedirect) {
     const std::string typed = post(port, "/17tansyuku_01.html", kForm + "; charset=Shift_JIS", "s001n1=117");
     EXPECT_EQ(withoutDate(typed), page);
     EXPECT_TRUE(entry(1, phonebook::Copy::Working).numberText().empty());
+
+    // A form to a page that does not exist is stored all the same, but nothing follows the 404.
+    EXPECT_EQ(withoutDate(post(port, "/17tansyuku_99.html", kForm, "s002n1=118")), kNotFound);
+    EXPECT_EQ(entry(2, phonebook::Copy::Working).numberText(), "118");
 }
 
 TEST_F(ServerTest, RequestsAreHandledOneAfterTheOther) {
@@ -252,13 +281,167 @@ TEST_F(ServerTest, DuplicatesAreReportedAndNotKeptOnceThePageIsCommitted) {
     EXPECT_EQ(entry(3, phonebook::Copy::Working).numberText(), "117");
     EXPECT_TRUE(entry(20, phonebook::Copy::Working).numberText().empty());
     EXPECT_TRUE(entry(20, phonebook::Copy::Backup).numberText().empty());
-    phonebook::settleBrowserEdits(workspace);
+    server.settleEdits();
     EXPECT_TRUE(entry(20, phonebook::Copy::Working).numberText().empty());
-    ASSERT_EQ(ui.notices().size(), 1u);
+    // Leaving before the reload gives the same: the end commits the page the reload would have.
+    post(port, "/17tansyuku_02.html", kForm, "s060n1=0311&s061n1=0311");
+    server.settleEdits();
+    EXPECT_EQ(entry(60, phonebook::Copy::Working).numberText(), "0311");
+    EXPECT_TRUE(entry(61, phonebook::Copy::Working).numberText().empty());
+    ASSERT_EQ(ui.notices().size(), 2u);
     // "短縮番号003番と010番が重複して登録されています。"
     EXPECT_EQ(ui.notices()[0].text,
               "\x92\x5A\x8F\x6B\x94\xD4\x8D\x86"
               "003\x94\xD4\x82\xC6"
               "010\x94\xD4\x82\xAA\x8F\x64\x95\xA1\x82"
               "\xB5\x82\xC4\x93\x6F\x98\x5E\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x42");
+}
+
+TEST_F(ServerTest, TheGateLetsThroughOnlyRequestsOfTheServersOwnPages) {
+    root.write("17tansyuku_03.html", "<html>page 3</html>");
+    const std::string own = std::to_string(port);
+    struct Case {
+        std::string headers;
+        web::GateRule refusedBy;
+    };
+    const Case cases[] = {
+        {"", web::GateRule::None}, // a tool that names nothing is served as before
+        {"Host: 127.0.0.1:" + own, web::GateRule::None},
+        {"Host: LocalHost:1", web::GateRule::None}, // the port is not compared
+        {"Host: 127.0.0.1", web::GateRule::None},
+        {"host: attacker.example:" + own, web::GateRule::Host}, // a name rebound to this machine
+        {"Host: 127.0.0.2:" + own, web::GateRule::Host},
+        {"Host: [::1]:" + own, web::GateRule::Host},
+        {"Host:", web::GateRule::Host},
+        {"Host: 127.0.0.1\r\nHost: attacker.example", web::GateRule::Host},
+        {"Origin: http://127.0.0.1:" + own, web::GateRule::None},
+        {"Origin: http://localhost:" + own, web::GateRule::None},
+        {"Origin: null", web::GateRule::Origin}, // a sandboxed frame, a data: page
+        {"ORIGIN: http://127.0.0.2:" + own, web::GateRule::Origin},
+        {"Origin: http://127.0.0.1:1", web::GateRule::Origin},
+        {"Origin: http://127.0.0.1", web::GateRule::Origin}, // port 80, which this is not
+        {"Origin: https://127.0.0.1:" + own, web::GateRule::Origin},
+        {"Origin: http://127.0.0.1:" + own + "/x", web::GateRule::Origin},
+        {"Sec-Fetch-Site: same-origin", web::GateRule::None},
+        {"Sec-Fetch-Site: none", web::GateRule::None}, // typed into the address bar
+        {"Sec-Fetch-Site: same-site", web::GateRule::FetchSite},
+        {"sec-fetch-site: cross-site", web::GateRule::FetchSite},
+        {"Host: 127.0.0.1:" + own + "\r\nOrigin: http://127.0.0.1:" + own + "\r\nSec-Fetch-Site: same-origin",
+         web::GateRule::None},
+    };
+    int memory = 100;
+    for (const Case& test : cases) {
+        const std::string number = std::to_string(memory);
+        const std::string answer =
+            ask(port, "POST /17tansyuku_03.html", test.headers, "s" + number + "n1=" + number);
+        if (test.refusedBy == web::GateRule::None) {
+            EXPECT_TRUE(answer.starts_with("HTTP/1.0 200 OK\r\n")) << test.headers;
+            EXPECT_EQ(entry(memory, phonebook::Copy::Working).numberText(), number) << test.headers;
+            EXPECT_TRUE(takeRefusals().empty()) << test.headers;
+        } else {
+            EXPECT_EQ(withoutDate(answer), kForbidden) << test.headers;
+            EXPECT_TRUE(entry(memory, phonebook::Copy::Working).numberText().empty()) << test.headers;
+            EXPECT_EQ(takeRefusals(), std::vector<web::GateRule>{test.refusedBy}) << test.headers;
+        }
+        ++memory;
+    }
+
+    // A refused data-script request neither reads the phonebook nor takes a step of the edit
+    // session: the submitted page waits for its own reload.
+    workspace.flags().dupCheckEnabled = 1;
+    phonebook::commitBackup(workspace);
+    post(port, "/17tansyuku_03.html", kForm, "s140n1=1400");
+    EXPECT_EQ(withoutDate(ask(port, "GET /17tansyuku_01m.js?page=003", "Sec-Fetch-Site: cross-site")),
+              kForbidden);
+    EXPECT_EQ(server.editedFlag(), 1);
+    EXPECT_TRUE(entry(140, phonebook::Copy::Working).numberText().empty());
+    EXPECT_NE(ask(port, "GET /17tansyuku_01m.js?page=003", "Sec-Fetch-Site: same-origin").find("\"1400\""),
+              std::string::npos);
+    EXPECT_EQ(entry(140, phonebook::Copy::Working).numberText(), "1400");
+}
+
+TEST_F(ServerTest, WithAKeyEveryRequestCarriesItOrItsCookie) {
+    web::EasyHttpServer keyed{workspace, seam};
+    keyed.SetPort(0);
+    keyed.SetDocumentRoot(root.str());
+    keyed.SetDefaultPage("17tansyuku.html");
+    keyed.RequireAccessKey();
+    ASSERT_EQ(keyed.Start(), 1);
+    const int keyedPort = keyed.listeningPort();
+    const std::string key = keyed.accessKey();
+    EXPECT_TRUE(std::regex_match(key, std::regex("[0-9a-f]{32}"))) << key;
+    EXPECT_TRUE(server.accessKey().empty()); // none on loopback
+    std::string wrong = key;
+    wrong[0] = wrong[0] == '0' ? '1' : '0';
+
+    // The key in the query: the page, and the key as a cookie for what the page asks next.
+    EXPECT_EQ(withoutDate(ask(keyedPort, "GET /?key=" + key, "")),
+              "HTTP/1.0 200 OK\r\nDate: *\r\nServer: EasyHttpServer/1.0\r\nContent-Type: text/html\r\n"
+              "Content-Length: 18\r\nSet-Cookie: rkdial-key=" +
+                  key +
+                  "; HttpOnly; SameSite=Strict; Path=/\r\nCache-Control: no-cache\r\n\r\n<html>start</html>");
+    struct Case {
+        std::string line;
+        std::string headers;
+        bool served;
+    };
+    const Case cases[] = {
+        {"GET /x.txt", "Cookie: a=b; rkdial-key=" + key, true},
+        {"GET /x.txt", "Cookie: rkdial-key=" + key + "\r\nHost: another.name", true}, // the key vouches
+        {"GET /x.txt", "", false},
+        {"GET /x.txt?key=" + wrong, "", false},
+        {"GET /x.txt", "Cookie: rkdial-key=" + wrong, false},
+        {"GET /x.txt", "Cookie: rkdial-key=" + key.substr(1), false},
+        {"GET /x.txt", "Cookie: rkdial-key=" + key + "\r\nOrigin: null", false},
+        {"GET /x.txt", "Cookie: rkdial-key=" + key + "\r\nSec-Fetch-Site: cross-site", false},
+    };
+    for (const Case& test : cases) {
+        const std::string answer = withoutDate(ask(keyedPort, test.line, test.headers));
+        EXPECT_EQ(answer, test.served ? okHead("text/plain", 1) + "t" : kForbidden)
+            << test.line << test.headers;
+    }
+    keyed.Stop();
+    EXPECT_TRUE(keyed.waitForWorkers(std::chrono::seconds(5)));
+}
+
+TEST_F(ServerTest, IdleConnectionsKeepNoOneOutAndEndWhenTheServerStops) {
+    // Each of them would hold a worker for the whole time a request may take to arrive (10 s).
+    std::vector<std::unique_ptr<Client>> idle;
+    for (int i = 0; i < 100; ++i) idle.push_back(std::make_unique<Client>(port));
+    std::this_thread::sleep_for(milliseconds(100)); // let the server meet them
+    auto begin = steady_clock::now();
+    EXPECT_EQ(withoutDate(get(port, "/x.txt")), okHead("text/plain", 1) + "t");
+    EXPECT_LT(steady_clock::now() - begin, milliseconds(1000));
+
+    // A request under way when the server stops is answered; the idle ones are closed at once.
+    seam.clock.setPauseScale(0.3); // the body's pause and the redirect's wait: about 1 s
+    Client submitting(port);
+    submitting.send("POST /17tansyuku_01.html HTTP/1.1\r\nContent-Type: " + kForm +
+                    "\r\nContent-Length: 9\r\n\r\ns000n1=12");
+    std::this_thread::sleep_for(milliseconds(200)); // its head is in; the body's pause has begun
+    begin = steady_clock::now();
+    server.Stop();
+    EXPECT_TRUE(server.waitForWorkers(std::chrono::seconds(5)));
+    EXPECT_LT(steady_clock::now() - begin, milliseconds(2500));
+    EXPECT_TRUE(submitting.receiveAll().starts_with("HTTP/1.0 200 OK\r\n"));
+    EXPECT_EQ(entry(0, phonebook::Copy::Working).numberText(), "12");
+    for (const auto& connection : idle) EXPECT_EQ(connection->receiveAll(), "");
+}
+
+TEST_F(ServerTest, NoWorkerOutlivesItsServer) {
+    seam.clock.setPauseScale(0.5); // the body's pause and the redirect's wait: 1.5 s
+    std::optional<web::EasyHttpServer> other(std::in_place, workspace, seam);
+    other->SetPort(0);
+    other->SetDocumentRoot(root.str());
+    ASSERT_EQ(other->Start(), 1);
+    Client request(other->listeningPort());
+    request.send("POST /17tansyuku_01.html HTTP/1.1\r\nContent-Type: " + kForm +
+                 "\r\nContent-Length: 9\r\n\r\ns001n1=34");
+    std::this_thread::sleep_for(milliseconds(200)); // its head is in
+    other->setWorkerLimit(1);                       // while it runs
+    const auto begin = steady_clock::now();
+    other.reset(); // gone only once the request under way has been answered
+    EXPECT_GE(steady_clock::now() - begin, milliseconds(800));
+    EXPECT_EQ(entry(1, phonebook::Copy::Working).numberText(), "34");
+    EXPECT_TRUE(request.receiveAll().starts_with("HTTP/1.0 200 OK\r\n"));
 }

@@ -1,6 +1,8 @@
 // Typing, keys and the submission of an edit page. The form is submitted into a hidden frame,
 // so the page stays where it is and a reload never asks to send the form again; when the
-// answer has come the page reads its data script again and shows what was stored.
+// answer has come the page reads its data script again and shows what was stored. The frame
+// runs no script but keeps the page's origin: what the answer loads there is the page's own
+// request, which the server lets through.
 (function () {
   'use strict';
   var R = window.RkRules, P = window.RkPage, E = window.RkEdit;

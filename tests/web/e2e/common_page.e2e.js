@@ -1,10 +1,12 @@
 // Browser editing of the common phonebook with the server's real pauses (600 memories, duplicates
 // allowed): the start page, page 1 as loaded, an edit submitted by the page's own button and seen
-// after the reload, page 13 as unavailable, and the files saved after SIGTERM.
+// after the reload, page 13 as unavailable, another site turned away, and the files saved after
+// SIGTERM.
 'use strict';
 const { test, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
+const http = require('node:http');
 const path = require('node:path');
 const S = require('./support.js');
 
@@ -136,6 +138,52 @@ test('page 13 in 600-memory mode shows its memories as unavailable', async () =>
   assert.equal(await page.textContent('#off h2'), '短縮番号 600～649 は使用できません');
   assert.equal(await page.$$eval('table.book input', (inputs) => inputs.filter((i) => i.offsetParent).length), 0);
   assert.ok(await page.isDisabled('button[type=submit]'));
+});
+
+// Another site open in the same browser, served from another loopback address: it includes the
+// data script and submits a hidden form to the server, as any page the operator visits could.
+function attackingSite(target) {
+  const html = '<!DOCTYPE html><html><head><meta charset="utf-8"><title>elsewhere</title></head><body>' +
+    '<script src="' + target + '17tansyuku_01m.js?page=001" onerror="window.scriptRefused = true"></script>' +
+    '<script>window.stolen = typeof arVals === "undefined" ? null : arVals;</script>' +
+    '<form id="f" method="post" action="' + target + '17tansyuku_01.html" target="sink">' +
+    '<input type="hidden" name="s000n1" value="0999999999"><input type="hidden" name="s000n2" value="%83e">' +
+    '<input type="hidden" name="s000n3" value="ATTACK"><input type="hidden" name="s000n4" value="1"></form>' +
+    '<iframe name="sink"></iframe></body></html>';
+  const site = http.createServer((request, response) => {
+    response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+    response.end(html);
+  });
+  return new Promise((resolve) => site.listen(0, '127.0.0.2', () => resolve(site)));
+}
+
+test('another site can neither read the data script nor submit a page, while our own pages go on', async () => {
+  const site = await attackingSite(server.url);
+  try {
+    const other = await browser.context.newPage();
+    await other.goto('http://127.0.0.2:' + site.address().port + '/');
+    assert.equal(await other.evaluate(() => window.scriptRefused), true);
+    assert.equal(await other.evaluate(() => window.stolen), null);
+    const answered = other.waitForEvent('framenavigated', { predicate: (frame) => frame.name() === 'sink' });
+    await other.evaluate(() => document.getElementById('f').submit());
+    await answered;
+    await other.close();
+  } finally {
+    site.close();
+  }
+  // One line each on the server's standard error, naming the rule.
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  const refusals = server.stderr.split('\n').filter(Boolean);
+  server.stderr = '';
+  assert.deepEqual(refusals.map((line) => /refused by the (\S+) rule/.exec(line)[1] + ' ' + / ((GET|POST) \S+)/.exec(line)[1]),
+    ['Sec-Fetch-Site GET /17tansyuku_01m.js?page=001', 'Origin POST /17tansyuku_01.html']);
+
+  // Nothing changed; the operator's page fills and submits as before.
+  await openPage('17tansyuku_01.html');
+  assert.equal(await page.inputValue('[name="s000n1"]'), '0312349999');
+  assert.equal(await page.inputValue('[name="s000n3"]'), 'ﾔﾏﾀﾞ ﾊﾅｺ');
+  await S.submitPage(page);
+  assert.equal(await page.inputValue('[name="s000n1"]'), '0312349999');
 });
 
 test('after SIGTERM the saved files hold every submitted entry and everything else as loaded', async () => {
