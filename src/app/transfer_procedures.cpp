@@ -156,8 +156,7 @@ int runOffGuiThread(const std::function<int()>& work) {
     std::thread worker([&] {
         result = work();
         // Queued: the loop ends once it runs, even if the work finished before it started.
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();

@@ -1,17 +1,18 @@
 #include "cli/history_steps.h"
 
+#include "cli/file_steps.h"
+#include "history/phonebook_text.h"
+#include "phonebook/load_report.h"
+#include "phonebook/phonebook_file.h"
 #include "platform/text.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
 namespace rk::cli {
 
-std::filesystem::path historyFolder(const std::optional<std::string>& option) {
+std::filesystem::path historyFolder(const Context& context, const std::optional<std::string>& option) {
     if (option) return *option;
-    return history::defaultHistoryFolder();
+    return context.historyFolder;
 }
 
 void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirection direction) {
@@ -20,20 +21,24 @@ void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirec
                  direction == link::TransferDirection::Read ? "read" : "write", outcome.problem.c_str());
 }
 
-std::optional<std::string> fileContent(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return std::nullopt;
+std::optional<std::string> phonebookFileContent(const std::filesystem::path& path, int kind) {
+    std::optional<std::string> content = phonebook::readPhonebookFileBytes(path);
+    if (!content) {
+        std::fprintf(stderr, "rkdial-cli: cannot read %s\n", path.c_str());
+        return std::nullopt;
+    }
+    if (const std::optional<phonebook::LoadFinding> why = phonebook::whyNoPhonebookFile(*content, kind)) {
+        tellNotPhonebook(path.string(), kind, *why);
+        return std::nullopt;
+    }
     return content;
 }
 
 std::optional<history::PhonebookSide> snapshotSide(const history::Snapshot& snapshot) {
-    history::PhonebookSide side{fileContent(snapshot.commonFile()), fileContent(snapshot.myFile())};
+    history::PhonebookSide side{phonebookFileContent(snapshot.commonFile(), phonebook::kCommonPhonebookFile),
+                                phonebookFileContent(snapshot.myFile(), phonebook::kMyPhonebookFile)};
     if (!side.common || !side.my) {
-        std::fprintf(stderr, "rkdial-cli: cannot read the snapshot %s\n", snapshot.folder.c_str());
+        std::fprintf(stderr, "rkdial-cli: cannot use the snapshot %s\n", snapshot.folder.c_str());
         return std::nullopt;
     }
     return side;

@@ -2,6 +2,7 @@
 // the sides of a comparison and how a comparison is shown.
 #pragma once
 
+#include "cli/commands.h"
 #include "history/phonebook_diff.h"
 #include "history/snapshot_store.h"
 #include "link/phonebook_procedures.h"
@@ -17,16 +18,19 @@ constexpr int kSame = 0;
 constexpr int kDifferent = 1;
 constexpr int kTrouble = 2;
 
-// --history DIR when given, else the default folder (RKDIAL_HISTORY, XDG_DATA_HOME, HOME).
-std::filesystem::path historyFolder(const std::optional<std::string>& option);
+// --history DIR when given, else the folder the environment names (see Context).
+std::filesystem::path historyFolder(const Context& context, const std::optional<std::string>& option);
 
 // Says on stderr when a completed transfer's snapshot could not be kept; silent otherwise.
 void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirection direction);
 
-// The whole content of a file; nullopt when it cannot be read.
-std::optional<std::string> fileContent(const std::filesystem::path& path);
+// A phonebook file of a kind (1 common, 2 my phonebook) as a side of a comparison: as much of it
+// as a load reads. nullopt, after saying why on stderr, when it cannot be read or is no phonebook
+// file of the kind (the load report's finding).
+std::optional<std::string> phonebookFileContent(const std::filesystem::path& path, int kind);
 
-// Both books of a snapshot; nullopt (after saying why on stderr) when a file cannot be read.
+// Both books of a snapshot; nullopt (after saying why on stderr) when a file cannot be read or is
+// no phonebook file.
 std::optional<history::PhonebookSide> snapshotSide(const history::Snapshot& snapshot);
 
 // Prints a comparison on stdout (text or JSON) and returns kSame or kDifferent.

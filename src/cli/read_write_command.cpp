@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/file_steps.h"
 #include "cli/history_steps.h"
+#include "cli/options.h"
 
 #include "history/phonebook_text.h"
 #include "image/data_image.h"
@@ -22,7 +23,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <iostream>
 #include <optional>
 #include <span>
 #include <string>
@@ -100,69 +100,53 @@ const char* helpOf(Procedure procedure) {
                                            : kRestoreHelp;
 }
 
-std::optional<int> portNumber(const std::string& text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535)
-        return std::nullopt;
-    return value;
+const char* nameOf(Procedure procedure) {
+    return procedure == Procedure::Read ? "read" : procedure == Procedure::Write ? "write" : "restore";
 }
 
-// nullopt on a malformed command line.
-std::optional<TransferOptions> parseOptions(Arguments arguments, Procedure procedure) {
-    TransferOptions options;
+// The options of a procedure; nullopt to go on, else the status the command ends with (its help,
+// or a usage error).
+std::optional<int> parseOptions(Arguments arguments, Procedure procedure, TransferOptions& options) {
     const bool read = procedure == Procedure::Read;
-    const char* commonName = read ? "--save-common" : "--common";
-    const char* myName = read ? "--save-my" : "--my";
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (name == "--no-pauses") {
-            options.pauses = false;
-            continue;
-        }
-        if (procedure == Procedure::Write && (name == "--dry-run" || name == "--verify")) {
-            (name == "--dry-run" ? options.dryRun : options.verify) = true;
-            continue;
-        }
-        if (procedure == Procedure::Restore && name == "--yes") {
-            options.yes = true;
-            continue;
-        }
-        if (procedure == Procedure::Restore && !name.starts_with("--") && options.snapshot.empty()) {
-            options.snapshot = name;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) return std::nullopt;
-        const std::string& value = arguments[++i];
-        if (name == "--host") {
-            options.host = value;
-        } else if (name == "--password") {
-            options.password = value;
-        } else if (name == "--dir") {
-            options.directory = value;
-        } else if (name == "--memory" && procedure != Procedure::Restore) {
-            if (value != "600" && value != "990") return std::nullopt;
-            options.memorySelection = value == "600" ? 1 : 2;
-        } else if (name == commonName && procedure != Procedure::Restore) {
-            options.commonFile = value;
-        } else if (name == myName && procedure != Procedure::Restore) {
-            options.myFile = value;
-        } else if (name == "--history") {
-            options.history = value;
-        } else if (name == "--port" || name == "--listen-port") {
-            const std::optional<int> port = portNumber(value);
-            if (!port) return std::nullopt;
-            (name == "--port" ? options.port : options.listenPort) = *port;
-        } else {
-            return std::nullopt;
-        }
+    CommandLine line(nameOf(procedure), std::string(helpOf(procedure)) + kSimulatorHelp);
+    if (procedure == Procedure::Restore)
+        line.app().add_option("SNAPSHOT", options.snapshot, "a snapshot folder or its name")->required();
+    line.value("--host", options.host, "the main unit");
+    line.value("--password", options.password, "the main unit's four-digit password");
+    CLI::Option* directory = line.value("--dir", options.directory, "the work directory");
+    if (procedure != Procedure::Restore) {
+        addMemoryOption(line.app(), options.memorySelection);
+        line.value(read ? "--save-common" : "--common", options.commonFile, "a common-phonebook file");
+        line.value(read ? "--save-my" : "--my", options.myFile, "a my-phonebook file");
     }
-    if (options.dryRun && options.verify) return std::nullopt;
-    if (procedure == Procedure::Restore && options.snapshot.empty()) return std::nullopt;
+    line.app()
+        .add_option_function<std::string>(
+            "--history", [&options](const std::string& value) { options.history = value; },
+            "the history folder")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    // A main unit is never on port 0: there the system would choose.
+    addPortOption(line.app(), "--port", options.port, 1, "the main unit's port");
+    addPortOption(line.app(), "--listen-port", options.listenPort, 1, "where the main unit connects back");
+    bool noPauses = false;
+    line.app().add_flag("--no-pauses", noPauses, "skip the fixed pauses of the exchange");
+    if (procedure == Procedure::Write) {
+        CLI::Option* dryRun =
+            line.app().add_flag("--dry-run", options.dryRun, "show what the write would change");
+        line.app().add_flag("--verify", options.verify, "read back and compare")->excludes(dryRun);
+    }
+    if (procedure == Procedure::Restore) line.app().add_flag("--yes", options.yes, "send without asking");
+    if (const std::optional<int> status = line.parse(arguments)) return status;
+    options.pauses = !noPauses;
+
     // A dry run sends nothing: it needs the unit's name only.
-    if (options.dryRun) return options.host.empty() ? std::nullopt : std::optional(options);
-    if (options.directory.empty()) return std::nullopt;
-    return options;
+    if (options.dryRun) {
+        if (options.host.empty()) return line.usageError("--dry-run needs --host");
+        return std::nullopt;
+    }
+    if (directory->count() == 0 || options.directory.empty()) return line.usageError("--dir is required");
+    if (read && !options.commonFile.empty() && sameFile(options.commonFile, options.myFile))
+        return line.usageError("--save-common and --save-my name the same file");
+    return std::nullopt;
 }
 
 // The communication progress window of the command line: a bar on a terminal, a line per change
@@ -255,7 +239,7 @@ bool prepareTransfer(Context& context, const TransferOptions& options,
     session.setListenPort(options.listenPort);
     // A main unit on this machine connects back over loopback: nothing else need reach the port.
     if (host->starts_with("127.") || *host == "localhost") session.setListenAddress("127.0.0.1");
-    context.snapshots.setFolder(historyFolder(options.history));
+    context.snapshots.setFolder(historyFolder(context, options.history));
     procedures.setTransferLog(&context.snapshots);
     return true;
 }
@@ -328,7 +312,7 @@ int dryRun(Context& context, const TransferOptions& options) {
     link::DeviceSession session(context.workspace, context.seam);
     link::PhonebookProcedures procedures(context.workspace, session);
     if (!loadWriteFiles(context, procedures, options)) return kTrouble;
-    const std::filesystem::path folder = historyFolder(options.history);
+    const std::filesystem::path folder = historyFolder(context, options.history);
     const std::optional<history::Snapshot> read = newestRead(folder, *host);
     if (!read) return kTrouble;
     const std::optional<history::PhonebookSide> before = snapshotSide(*read);
@@ -343,16 +327,16 @@ int dryRun(Context& context, const TransferOptions& options) {
 // what was sent (the work directory's sys-tan.txt and tel-tan.txt, which the read replaces).
 int verifyWrite(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
     const std::filesystem::path directory = context.workspace.flags().startupDir;
-    const history::PhonebookSide sent{fileContent(directory / "sys-tan.txt"),
-                                      fileContent(directory / "tel-tan.txt")};
+    const history::PhonebookSide sent{phonebook::readPhonebookFileBytes(directory / "sys-tan.txt"),
+                                      phonebook::readPhonebookFileBytes(directory / "tel-tan.txt")};
     if (!sent.common || !sent.my) {
         std::fprintf(stderr, "rkdial-cli: cannot read what was sent from %s\n", directory.c_str());
         return 1;
     }
     std::fprintf(stderr, "rkdial-cli: reading the phonebooks back to check the write\n");
     if (readProcedure(context, procedures, options) != 0) return 1;
-    const history::PhonebookSide received{fileContent(directory / "sys-tan.txt"),
-                                          fileContent(directory / "tel-tan.txt")};
+    const history::PhonebookSide received{phonebook::readPhonebookFileBytes(directory / "sys-tan.txt"),
+                                          phonebook::readPhonebookFileBytes(directory / "tel-tan.txt")};
     if (!received.common || !received.my) {
         std::fprintf(stderr, "rkdial-cli: cannot read what was read back from %s\n", directory.c_str());
         return 1;
@@ -368,17 +352,8 @@ int verifyWrite(Context& context, link::PhonebookProcedures& procedures, const T
 
 int runReadOrWrite(Context& context, Arguments arguments, Procedure procedure) {
     const bool read = procedure == Procedure::Read;
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s%s", helpOf(procedure), kSimulatorHelp);
-        return 0;
-    }
-    const std::optional<TransferOptions> options = parseOptions(arguments, procedure);
-    if (!options) {
-        std::fprintf(stderr, "%s%s", helpOf(procedure), kSimulatorHelp);
-        const bool dryRunAsked =
-            std::find(arguments.begin(), arguments.end(), "--dry-run") != arguments.end();
-        return dryRunAsked ? kTrouble : 1;
-    }
+    std::optional<TransferOptions> options(std::in_place);
+    if (const std::optional<int> status = parseOptions(arguments, procedure, *options)) return *status;
     if (options->dryRun) return dryRun(context, *options);
     if (!options->pauses) context.seam.clock.setPauseScale(0);
 
@@ -402,18 +377,20 @@ int runReadOrWrite(Context& context, Arguments arguments, Procedure procedure) {
     return options->verify ? verifyWrite(context, procedures, *options) : 0;
 }
 
-// Asks on the terminal whether to send; false unless the answer is yes.
-bool operatorAgrees(const std::string& host) {
-    if (::isatty(STDIN_FILENO) != 1) {
+// Asks the operator whether to send, through the seam; false unless the answer is yes. Where no
+// one can answer, the restore says how to send all the same.
+bool operatorAgrees(Context& context, const std::string& host) {
+    if (!context.terminal.canAsk()) {
         std::fprintf(stderr,
                      "rkdial-cli: restore asks before it sends; give --yes where no one can answer\n");
         return false;
     }
-    std::fprintf(stderr, "Write this phonebook to %s? [y/N] ", host.c_str());
-    std::fflush(stderr);
-    std::string answer;
-    std::getline(std::cin, answer);
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+    context.terminal.setQuestions(TerminalUi::Questions::Ask);
+    const platform::Answer answer =
+        platform::askQuestion(context.seam.ui, kOwner, "Write this phonebook to " + host + "?", "restore",
+                              platform::Buttons::YesNo);
+    context.terminal.setQuestions(TerminalUi::Questions::AnswerYes);
+    return answer == platform::Answer::Yes;
 }
 
 } // namespace
@@ -427,21 +404,15 @@ int runWrite(Context& context, Arguments arguments) {
 }
 
 int runRestore(Context& context, Arguments arguments) {
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s%s", kRestoreHelp, kSimulatorHelp);
-        return 0;
-    }
-    std::optional<TransferOptions> options = parseOptions(arguments, Procedure::Restore);
-    if (!options) {
-        std::fprintf(stderr, "%s%s", kRestoreHelp, kSimulatorHelp);
-        return 1;
-    }
+    std::optional<TransferOptions> options(std::in_place);
+    if (const std::optional<int> status = parseOptions(arguments, Procedure::Restore, *options))
+        return *status;
     if (!options->pauses) context.seam.clock.setPauseScale(0);
     link::DeviceSession session(context.workspace, context.seam);
     link::PhonebookProcedures procedures(context.workspace, session);
     if (!prepareTransfer(context, *options, procedures)) return 1;
 
-    const std::filesystem::path folder = historyFolder(options->history);
+    const std::filesystem::path folder = historyFolder(context, options->history);
     const std::string& host = session.host();
     std::error_code error;
     const std::optional<history::Snapshot> snapshot =
@@ -469,7 +440,7 @@ int runRestore(Context& context, Arguments arguments) {
                      read->info.time.c_str(), read->folder.c_str());
         printDiff(history::comparePhonebooks(*before, *restored, snapshot->info.memoryCount), false);
     }
-    if (!options->yes && !operatorAgrees(options->host)) {
+    if (!options->yes && !operatorAgrees(context, session.host())) {
         std::fprintf(stderr, "rkdial-cli: nothing was sent\n");
         return 1;
     }

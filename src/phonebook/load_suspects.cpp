@@ -120,7 +120,7 @@ bool lostLeadingZeros(const std::string& file, const std::string& reference) {
     return false;
 }
 
-std::string quoted(std::string_view cp932) {
+std::string quotedText(std::string_view cp932) {
     return "\"" + text::cp932ToUtf8(cp932) + "\"";
 }
 
@@ -145,7 +145,7 @@ void LoadReport::compareWith(const Workspace& reference) {
         const std::string number = loaded.numberText();
         const std::string referenceNumber = original.numberText();
         const std::string hasHere =
-            referenceNumber.empty() ? "" : "; the reference has " + quoted(referenceNumber);
+            referenceNumber.empty() ? "" : "; the reference has " + quotedText(referenceNumber);
         const auto suspect = [&](FindingField field, std::string_view value, std::string_view stored,
                                  std::string reason) {
             findings_.push_back(finding(line, position, memory, field, value, stored, FindingAction::Suspect,
@@ -161,24 +161,25 @@ void LoadReport::compareWith(const Workspace& reference) {
                     "full-width digits, letters or hyphens in the number" + hasHere);
         else if (!number.empty() && lostLeadingZeros(number, referenceNumber))
             suspect(FindingField::Number, record != nullptr ? record->number : number, number,
-                    "the reference has " + quoted(referenceNumber) + ": the leading zero is lost");
+                    "the reference has " + quotedText(referenceNumber) + ": the leading zero is lost");
 
         // A line that empties its memory on purpose is no damage; a memory the file has no line
         // for, or whose line belongs to another telephone, is.
         const bool noEntryInFile = record == nullptr || record->numberOfOtherPosition;
         if (!referenceNumber.empty() && number.empty() && noEntryInFile)
             suspect(FindingField::Line, record != nullptr ? record->rawLine : "", {},
-                    "the reference has an entry here (" + quoted(referenceNumber) + " " +
-                        quoted(original.kanjiText()) + "), the file none: rows deleted or shifted?");
+                    "the reference has an entry here (" + quotedText(referenceNumber) + " " +
+                        quotedText(original.kanjiText()) + "), the file none: rows deleted or shifted?");
 
         if (record == nullptr) return;
         if (differsOnlyInWidth(record->kanji, original.kanjiText()))
             suspect(FindingField::Kanji, record->kanji, loaded.kanjiText(),
-                    "differs from the reference " + quoted(original.kanjiText()) +
+                    "differs from the reference " + quotedText(original.kanjiText()) +
                         " only in character width");
         if (differsOnlyInWidth(record->kana, original.kanaText()))
             suspect(FindingField::Kana, record->kana, loaded.kanaText(),
-                    "differs from the reference " + quoted(original.kanaText()) + " only in character width");
+                    "differs from the reference " + quotedText(original.kanaText()) +
+                        " only in character width");
     };
 
     if (kind_ == kMyPhonebookFile) {
