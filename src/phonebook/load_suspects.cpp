@@ -8,9 +8,22 @@
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 
+#include <cstdlib>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace rk::phonebook {
+
+// A memory of the book as the file left it and as the reference has it.
+struct ReferenceSlot {
+    int position = 0;
+    int memory = 0;
+    EntryText loaded;
+    EntryText original;
+};
+
 namespace {
 
 bool isDigit(char character) {
@@ -124,6 +137,40 @@ std::string quotedText(std::string_view cp932) {
     return "\"" + text::cp932ToUtf8(cp932) + "\"";
 }
 
+// What makes an entry the same party: its number and names. Empty for a memory not in use.
+std::string entryKey(const EntryText& entry) {
+    const std::string number = entry.numberText();
+    if (number.empty()) return {};
+    return number + '\0' + entry.kanjiText() + '\0' + entry.kanaText();
+}
+
+std::string entryText(const EntryText& entry) {
+    return quotedText(entry.numberText()) + " " + quotedText(entry.kanjiText());
+}
+
+// For each slot, the slot of the reference whose entry the file holds there instead of the
+// reference's own (the nearest, where the reference has it more than once); -1 for an entry in its
+// place, one the reference does not have, and an empty memory.
+std::vector<int> movedFrom(const std::vector<ReferenceSlot>& slots) {
+    std::unordered_map<std::string, std::vector<int>> referenceSlots;
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        if (std::string key = entryKey(slots[i].original); !key.empty())
+            referenceSlots[std::move(key)].push_back(static_cast<int>(i));
+    std::vector<int> from(slots.size(), -1);
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const std::string key = entryKey(slots[i].loaded);
+        if (key.empty() || key == entryKey(slots[i].original)) continue;
+        const auto found = referenceSlots.find(key);
+        if (found == referenceSlots.end()) continue;
+        const int here = static_cast<int>(i);
+        int nearest = found->second.front();
+        for (const int slot : found->second)
+            if (std::abs(slot - here) < std::abs(nearest - here)) nearest = slot;
+        from[i] = nearest;
+    }
+    return from;
+}
+
 } // namespace
 
 void LoadReport::compareWith(const Workspace& reference) {
@@ -182,14 +229,105 @@ void LoadReport::compareWith(const Workspace& reference) {
                         " only in character width");
     };
 
+    std::vector<ReferenceSlot> slots;
+    const auto add = [&](int position, int memory) {
+        ReferenceSlot& slot = slots.emplace_back();
+        slot.position = position;
+        slot.memory = memory;
+        if (position == 0) {
+            loadSystemEntry(workspace_, memory, slot.loaded);
+            loadSystemEntry(reference, memory, slot.original);
+        } else {
+            loadTelephoneEntry(workspace_, position, memory, slot.loaded);
+            loadTelephoneEntry(reference, position, memory, slot.original);
+        }
+        compare(position, memory);
+    };
     if (kind_ == kMyPhonebookFile) {
         for (int position = kFirstPhonebookPosition; position <= kLastPhonebookPosition; ++position)
             for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset)
-                compare(position, geometry.firstTelephoneMemory + offset);
+                add(position, geometry.firstTelephoneMemory + offset);
     } else {
-        for (int memory = 0; memory < geometry.systemMemories; ++memory) compare(0, memory);
+        for (int memory = 0; memory < geometry.systemMemories; ++memory) add(0, memory);
     }
+    suspectMovedEntries(slots);
     sortFindings();
+}
+
+// Rows deleted, inserted or sorted in a spreadsheet whose memory column is then filled down again:
+// the reference's entries stand at other memories of the file, each memory dialling another party.
+void LoadReport::suspectMovedEntries(const std::vector<ReferenceSlot>& slots) {
+    const std::vector<int> from = movedFrom(slots);
+    std::unordered_set<std::string> inFile;
+    for (const ReferenceSlot& slot : slots)
+        if (std::string key = entryKey(slot.loaded); !key.empty()) inFile.insert(std::move(key));
+    const auto recordOf = [&](const ReferenceSlot& slot) -> const MemoryState* {
+        const auto found = memories_.find(slot.position * 1000 + slot.memory);
+        return found == memories_.end() || found->second.cleared ? nullptr : &found->second;
+    };
+    const auto suspect = [&](const ReferenceSlot& slot, std::string reason) {
+        const MemoryState* record = recordOf(slot);
+        findings_.push_back(finding(record != nullptr ? record->line : 0, slot.position, slot.memory,
+                                    FindingField::Line, record != nullptr ? record->rawLine : "",
+                                    slot.loaded.numberText(), FindingAction::Suspect, std::move(reason)));
+    };
+    const auto label = [&](std::size_t i) { return memoryText(slots[i].position, slots[i].memory); };
+
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        // The reference's entry here is gone from the file, and another of its entries took its place.
+        if (from[i] >= 0 && !entryKey(slots[i].original).empty() &&
+            !inFile.contains(entryKey(slots[i].original)))
+            suspect(slots[i], "the reference's entry here (" + entryText(slots[i].original) +
+                                  ") is nowhere in the file: row deleted?");
+    }
+
+    // A run: entries moved by the same number of memories, with nothing but empty memories between.
+    for (std::size_t first = 0; first < slots.size();) {
+        if (from[first] < 0) {
+            ++first;
+            continue;
+        }
+        const long shift = static_cast<long>(first) - from[first];
+        std::size_t last = first;
+        int moved = 1;
+        std::vector<std::size_t> emptied;
+        std::vector<std::size_t> pending;
+        for (std::size_t next = first + 1; next < slots.size(); ++next) {
+            if (from[next] >= 0 && static_cast<long>(next) - from[next] == shift) {
+                last = next;
+                ++moved;
+                emptied.insert(emptied.end(), pending.begin(), pending.end());
+                pending.clear();
+                continue;
+            }
+            if (!entryKey(slots[next].loaded).empty()) break;
+            if (!entryKey(slots[next].original).empty()) pending.push_back(next);
+        }
+        const std::string by = std::string(shift < 0 ? "up" : "down") + " by " +
+                               std::to_string(std::abs(shift)) +
+                               (std::abs(shift) == 1 ? " memory" : " memories");
+        const std::string source = label(static_cast<std::size_t>(from[first]));
+        if (moved == 1) {
+            suspect(slots[first],
+                    "the reference has this entry at memory " + source + ", not here: moved " + by + "?");
+        } else {
+            const MemoryState* record = recordOf(slots[first]);
+            suspect(slots[first], "from line " + std::to_string(record != nullptr ? record->line : 0) +
+                                      " on, entries moved " + by + ": memory " + label(first) +
+                                      " holds the reference's " + source + ", and so on to memory " +
+                                      label(last) + " (the reference's " +
+                                      label(static_cast<std::size_t>(from[last])) + "), " +
+                                      std::to_string(moved) + " entries: rows deleted, inserted or sorted?");
+        }
+        for (const std::size_t i : emptied) {
+            const MemoryState* record = recordOf(slots[i]);
+            // Without a line of its own, the memory is already suspect as one the file has no entry for.
+            if (record == nullptr || record->numberOfOtherPosition) continue;
+            suspect(slots[i], "the reference has an entry here (" + entryText(slots[i].original) +
+                                  "), the file empties it among entries moved " + by);
+        }
+        first = last + 1;
+    }
 }
 
 } // namespace rk::phonebook
