@@ -8,6 +8,7 @@
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -273,12 +274,22 @@ void LoadReport::suspectMovedEntries(const std::vector<ReferenceSlot>& slots) {
     };
     const auto label = [&](std::size_t i) { return memoryText(slots[i].position, slots[i].memory); };
 
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        // The reference's entry here is gone from the file, and another of its entries took its place.
-        if (from[i] >= 0 && !entryKey(slots[i].original).empty() &&
-            !inFile.contains(entryKey(slots[i].original)))
-            suspect(slots[i], "the reference's entry here (" + entryText(slots[i].original) +
-                                  ") is nowhere in the file: row deleted?");
+    // Once entries have moved, an entry of the reference that the file holds nowhere went with a
+    // deleted row: where the file holds a moved entry or none in its place. Where it holds another,
+    // the value was edited or damaged in place, which the checks above judge.
+    const bool moves = std::any_of(from.begin(), from.end(), [](int source) { return source >= 0; });
+    std::vector<bool> deleted(slots.size(), false);
+    for (std::size_t i = 0; moves && i < slots.size(); ++i) {
+        const std::string key = entryKey(slots[i].original);
+        if (key.empty() || inFile.contains(key)) continue;
+        const MemoryState* record = recordOf(slots[i]);
+        const bool emptyHere = entryKey(slots[i].loaded).empty();
+        // Without a line of its own the memory is already suspect as one the file has no entry for.
+        if (emptyHere && (record == nullptr || record->numberOfOtherPosition)) continue;
+        if (from[i] < 0 && !emptyHere) continue;
+        suspect(slots[i], "the reference's entry here (" + entryText(slots[i].original) +
+                              ") is nowhere in the file: row deleted?");
+        deleted[i] = true;
     }
 
     // A run: entries moved by the same number of memories, with nothing but empty memories between.
@@ -322,7 +333,7 @@ void LoadReport::suspectMovedEntries(const std::vector<ReferenceSlot>& slots) {
         for (const std::size_t i : emptied) {
             const MemoryState* record = recordOf(slots[i]);
             // Without a line of its own, the memory is already suspect as one the file has no entry for.
-            if (record == nullptr || record->numberOfOtherPosition) continue;
+            if (deleted[i] || record == nullptr || record->numberOfOtherPosition) continue;
             suspect(slots[i], "the reference has an entry here (" + entryText(slots[i].original) +
                                   "), the file empties it among entries moved " + by);
         }

@@ -9,7 +9,7 @@ my_damaged.rkdat      every finding of the my-phonebook parser once (read with 9
 spreadsheet_copy.csv  ../phonebook_file/common_kana_first.rkdat as a spreadsheet saves it, with
                       each kind of spreadsheet damage once (read with 990 memories)
 common_utf8.csv       ../phonebook_file/common_kana_first.rkdat saved as "CSV UTF-8"
-moved_reference.rkdat a common phonebook of 600 memories, entries at 000..013, 020 and 598
+moved_reference.rkdat a common phonebook of 600 memories, entries at 000..013 but 006, 020 and 598
 moved_rows.csv        moved_reference.rkdat after rows 004 and 005 were deleted in a spreadsheet
                       and the memory column was filled down again (read with 600 memories)
 trailing_line.csv     the first 20 rows of moved_reference.rkdat with one more CR LF at its end, as
@@ -129,7 +129,7 @@ def utf8_twin():
 
 
 MOVED = {memory: ("03000000%02d" % memory, "ｱｲﾃ%d" % memory, "相手%d" % memory, 1)
-         for memory in list(range(14)) + [20, 598]}
+         for memory in list(range(6)) + list(range(7, 14)) + [20, 598]}
 
 
 def common_rows(entries, count):
