@@ -78,12 +78,9 @@ void addRows(std::vector<ImportRow>& rows, const Contact& contact, const ImportO
 
 } // namespace
 
-ImportPlan previewImport(const Workspace& workspace, std::span<const ContactSource> sources,
-                         const ImportOptions& options, ReadingMaker& maker) {
+ImportPlan readImport(std::span<const ContactSource> sources, const ImportOptions& options,
+                      ReadingMaker& maker) {
     ImportPlan plan;
-    plan.kind = options.kind;
-    plan.position = options.kind == BookKind::My ? options.position : 0;
-    plan.mode = options.mode;
     for (const ContactSource& source : sources) {
         const SourceContacts read = readContactSource(source, options.map);
         if (!read.problem.empty()) {
@@ -93,6 +90,12 @@ ImportPlan previewImport(const Workspace& workspace, std::span<const ContactSour
         plan.formats.push_back(read.format);
         for (const Contact& contact : read.contacts) addRows(plan.rows, contact, options, maker);
     }
+    return plan;
+}
+
+ImportPlan previewImport(const Workspace& workspace, std::span<const ContactSource> sources,
+                         const ImportOptions& options, ReadingMaker& maker) {
+    ImportPlan plan = readImport(sources, options, maker);
     placeImport(plan, workspace, options);
     return plan;
 }
@@ -242,6 +245,36 @@ const char* kanaSourceName(KanaSource source) {
         return "none";
     }
     return "none";
+}
+
+const char* statusLabel(ImportStatus status) {
+    switch (status) {
+    case ImportStatus::Stored:
+        return "登録";
+    case ImportStatus::Updated:
+        return "更新";
+    case ImportStatus::Duplicate:
+        return "重複";
+    case ImportStatus::OverCapacity:
+        return "空きなし";
+    case ImportStatus::InvalidNumber:
+        return "番号不正";
+    case ImportStatus::NoNumber:
+        return "番号なし";
+    }
+    return "登録";
+}
+
+const char* kanaSourceLabel(KanaSource source) {
+    switch (source) {
+    case KanaSource::Contact:
+        return "連絡先";
+    case KanaSource::Made:
+        return "作成";
+    case KanaSource::None:
+        return "なし";
+    }
+    return "なし";
 }
 
 int importExitStatus(const ImportPlan& plan) {

@@ -60,6 +60,11 @@ struct ImportPlan {
     std::vector<std::string> formats;    // the format of each source read, in the order given
 };
 
+// Reads every source and works out each contact's entry, placing nothing: the slow part of a
+// preview (readings are made here), which needs no phonebook. placeImport then places the rows.
+ImportPlan readImport(std::span<const ContactSource> sources, const ImportOptions& options,
+                      ReadingMaker& maker);
+
 // Reads every source and works out each contact's entry and memory against the workspace's
 // working copy (in its memory count), changing nothing. The options must have passed
 // checkOptions.
@@ -100,6 +105,10 @@ std::string memoryLabel(const ImportPlan& plan, const ImportRow& row);
 const char* statusName(ImportStatus status);
 // "contact", "made", "none".
 const char* kanaSourceName(KanaSource source);
+// The same for the operator's window (UTF-8): "登録", "更新", "重複", "空きなし", "番号不正",
+// "番号なし"; "連絡先", "作成", "なし".
+const char* statusLabel(ImportStatus status);
+const char* kanaSourceLabel(KanaSource source);
 
 // 0 when every contact was stored exactly as given, 1 when anything was changed, made or left
 // out, 2 when a source could not be read.
