@@ -157,8 +157,9 @@ private:
 
 CImportDlg::CImportDlg(Workspace& workspace, const platform::Seam& seam,
                        std::vector<contacts::ContactSource> sources, contacts::ReadingMaker& maker,
-                       QWidget* parent)
+                       contacts::ColumnMap map, QWidget* parent)
     : QDialog(parent), workspace_(workspace), seam_(seam), sources_(std::move(sources)) {
+    options_.map = std::move(map);
     // The readings are made without the lock: browser requests go on meanwhile.
     {
         const platform::WaitCursor waiting(seam_.ui);
@@ -401,6 +402,66 @@ void CImportDlg::onReflect() {
     accept();
 }
 
+// A spreadsheet's columns for the fields of a contact, as `--map` names them: one map for every
+// spreadsheet of the import. nullopt: cancelled.
+std::optional<contacts::ColumnMap> askColumnMap(QWidget& parent, const std::vector<std::string>& columns,
+                                                const QString& file) {
+    QDialog dialog(&parent);
+    dialog.setWindowTitle(QStringLiteral(u"列の割り当て"));
+    dialog.setFont(dialogFont());
+    auto* layout = new QGridLayout(&dialog);
+    auto* heading = new QLabel(QStringLiteral(u"%1 の列を選んでください。").arg(file), &dialog);
+    heading->setTextFormat(Qt::PlainText);
+    layout->addWidget(heading, 0, 0, 1, 2);
+    struct Field {
+        const char* name;
+        const char16_t* label;
+        std::string contacts::ColumnMap::*target;
+    };
+    const Field fields[] = {{"mapName", u"名前(&N):", &contacts::ColumnMap::name},
+                            {"mapReading", u"読み(&R):", &contacts::ColumnMap::reading},
+                            {"mapNumber", u"電話番号(&T):", &contacts::ColumnMap::number},
+                            {"mapGroup", u"グループ番号(&G):", &contacts::ColumnMap::group},
+                            {"mapCompany", u"会社名(&C):", &contacts::ColumnMap::company}};
+    std::vector<QComboBox*> choices;
+    for (const Field& field : fields) {
+        auto* choice = new QComboBox(&dialog);
+        choice->setObjectName(QString::fromLatin1(field.name));
+        choice->addItem(QStringLiteral(u"（なし）"));
+        for (const std::string& column : columns) choice->addItem(utf8(column));
+        auto* label = new QLabel(QString::fromUtf16(field.label), &dialog);
+        label->setBuddy(choice);
+        const int row = static_cast<int>(choices.size()) + 1;
+        layout->addWidget(label, row, 0);
+        layout->addWidget(choice, row, 1);
+        choices.push_back(choice);
+    }
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setObjectName(QStringLiteral("ok"));
+    auto* cancel = new QPushButton(QStringLiteral(u"キャンセル"), &dialog);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons, static_cast<int>(choices.size()) + 1, 0, 1, 2);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    // What a map needs: a name or a company, and a number.
+    const auto check = [&choices, ok] {
+        ok->setEnabled((choices[0]->currentIndex() > 0 || choices[4]->currentIndex() > 0) &&
+                       choices[2]->currentIndex() > 0);
+    };
+    for (QComboBox* choice : choices)
+        QObject::connect(choice, &QComboBox::currentIndexChanged, &dialog, check);
+    check();
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    contacts::ColumnMap map;
+    for (std::size_t index = 0; index < choices.size(); ++index)
+        if (choices[index]->currentIndex() > 0)
+            map.*fields[index].target = columns[static_cast<std::size_t>(choices[index]->currentIndex() - 1)];
+    return map;
+}
+
 void openContactImport(QWidget& parent, Workspace& workspace, const platform::Seam& seam) {
     QFileDialog dialog(&parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -427,9 +488,19 @@ void openContactImport(QWidget& parent, Workspace& workspace, const platform::Se
         else
             unread << file;
     }
+    // A spreadsheet says nothing of its columns: the operator names them once.
+    contacts::ColumnMap map;
+    for (const contacts::ContactSource& source : sources) {
+        const std::vector<std::string> columns = contacts::spreadsheetColumns(source);
+        if (columns.empty()) continue;
+        std::optional<contacts::ColumnMap> chosen = askColumnMap(parent, columns, utf8(source.name));
+        if (!chosen) return;
+        map = std::move(*chosen);
+        break;
+    }
     // Lists whose format is not known are told too: nothing of them is taken.
     for (auto source = sources.begin(); source != sources.end();) {
-        const contacts::SourceContacts read = contacts::readContactSource(*source, {});
+        const contacts::SourceContacts read = contacts::readContactSource(*source, map);
         if (read.problem.empty()) {
             ++source;
             continue;
@@ -444,7 +515,7 @@ void openContactImport(QWidget& parent, Workspace& workspace, const platform::Se
     if (sources.empty()) return;
 
     contacts::ReadingMaker maker;
-    CImportDlg window(workspace, seam, std::move(sources), maker, &parent);
+    CImportDlg window(workspace, seam, std::move(sources), maker, std::move(map), &parent);
     window.exec();
 }
 

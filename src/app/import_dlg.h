@@ -27,10 +27,10 @@ class CImportDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Previews the sources against the working copy (under the edit lock). `maker` makes the
-    // readings and must outlive the window.
+    // Previews the sources against the working copy (under the edit lock); a spreadsheet is read
+    // with `map`. `maker` makes the readings and must outlive the window.
     CImportDlg(Workspace& workspace, const platform::Seam& seam, std::vector<contacts::ContactSource> sources,
-               contacts::ReadingMaker& maker, QWidget* parent = nullptr);
+               contacts::ReadingMaker& maker, contacts::ColumnMap map = {}, QWidget* parent = nullptr);
     ~CImportDlg() override;
 
     const contacts::ImportPlan& plan() const { return plan_; }
@@ -72,8 +72,9 @@ private:
     QPushButton* reflect_ = nullptr;
 };
 
-// "ツール(T)" → "連絡先の取込(I)…": the file dialog (several files), then the window. Files that
-// cannot be read, and lists whose format is not known, are told before the window opens.
+// "ツール(T)" → "連絡先の取込(I)…": the file dialog (several files), the columns of a
+// spreadsheet, then the window. Files that cannot be read, and lists whose format is not known,
+// are told before the window opens.
 void openContactImport(QWidget& parent, Workspace& workspace, const platform::Seam& seam);
 
 } // namespace rk::app

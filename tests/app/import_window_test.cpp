@@ -180,6 +180,42 @@ private slots:
         QVERIFY(compared.contains(QStringLiteral(u"追加|共通電話帳||010|カナ名称||") + candidate));
         QVERIFY(compared.contains(QStringLiteral(u"追加|共通電話帳||012|電話番号||0355556666")));
     }
+
+    void aSpreadsheetIsReadWithTheColumnsTheOperatorNames() {
+        testing::RecordingUi recorder(uiSwitch());
+        app::CMainMenuDlg window(harness().application);
+        QStringList shown;
+        bool okAtFirst = true;
+        whenModalOpens([&](QWidget* modal) {
+            auto* files = qobject_cast<QFileDialog*>(modal);
+            if (files == nullptr) return;
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QString::fromLatin1(RKDIAL_TEST_DATA "/contacts/spreadsheet.tsv"));
+            whenModalOpens([&](QWidget* columns) {
+                if (columns == nullptr) return;
+                // A name and a number must be named before the columns are taken.
+                auto* ok = control<QPushButton>(*columns, "ok");
+                okAtFirst = ok->isEnabled();
+                control<QComboBox>(*columns, "mapName")->setCurrentText(QStringLiteral(u"氏名"));
+                control<QComboBox>(*columns, "mapReading")->setCurrentText(QStringLiteral(u"よみ"));
+                control<QComboBox>(*columns, "mapNumber")->setCurrentText(QStringLiteral(u"電話"));
+                whenModalOpens([&](QWidget* next) {
+                    auto* importWindow = qobject_cast<app::CImportDlg*>(next);
+                    if (importWindow == nullptr) return;
+                    shown = rowsOf(*control<QTableView>(*importWindow, "contacts")->model());
+                    importWindow->reject();
+                });
+                QTest::mouseClick(ok, Qt::LeftButton);
+            });
+            static_cast<QDialog*>(files)->accept();
+        });
+        window.tools().menu()->actions().at(1)->trigger();
+        QVERIFY(!okAtFirst);
+        QCOMPARE(shown, (QStringList{QStringLiteral(u"000|田中一郎|ﾀﾅｶ ｲﾁﾛｳ|連絡先|0312345678|登録"),
+                                     QStringLiteral(u"|山口恵子|ﾔﾏｸﾞﾁ ｹｲｺ|連絡先|0312345678|重複"),
+                                     QStringLiteral(u"001|森大輔|ﾓﾘ ﾀﾞｲｽｹ|作成|09012345678|登録")}));
+        QVERIFY(recorder.boxes().empty());
+    }
 };
 
 int runImportWindowTests(int argc, char** argv) {
