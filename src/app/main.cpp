@@ -2,6 +2,7 @@
 // words before Qt would abort with a platform plugin error.
 #include "app/qt_ui.h"
 #include "app/speed_dial_app.h"
+#include "history/snapshot_store.h"
 
 #include <QApplication>
 
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
     rk::app::QtUi ui;
 
     rk::app::CSpeedDialApp speedDial(ui);
+    // The one place the program reads its environment for the history.
+    speedDial.setHistoryFolder(
+        rk::history::defaultHistoryFolder([](const char* name) -> const char* { return std::getenv(name); }));
     speedDial.startUp(); // false: the program ends with its main window
     speedDial.exitInstance();
     return 0;

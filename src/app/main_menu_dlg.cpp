@@ -134,7 +134,7 @@ void CMainMenuDlg::initialiseDialog() {
     link::DeviceSession& session = application_.ensureDeviceSession();
     procedures_ = std::make_unique<link::PhonebookProcedures>(application_.workspace(), session);
     // The silent history of every completed transfer; the windows say nothing about it.
-    snapshots_.setFolder(history::defaultHistoryFolder());
+    snapshots_.setFolder(application_.historyFolder());
     procedures_->setTransferLog(&snapshots_);
 
     const Workspace& workspace = application_.workspace();

@@ -64,9 +64,22 @@ void CProgressDlg::handleProgress(int message, std::int64_t value) {
 }
 
 void CProgressDlg::post(int message, std::int64_t value) {
-    // Queued to the window's thread; a window deleted in the meantime drops the call.
-    QMetaObject::invokeMethod(
-        this, [this, message, value] { handleProgress(message, value); }, Qt::QueuedConnection);
+    // Kept under our own lock and drained on the window's thread; a window deleted in the
+    // meantime drops the queued call with its pending messages.
+    {
+        std::lock_guard lock(pendingMutex_);
+        pending_.emplace_back(message, value);
+    }
+    QMetaObject::invokeMethod(this, "drainProgress", Qt::QueuedConnection);
+}
+
+void CProgressDlg::drainProgress() {
+    std::vector<std::pair<int, std::int64_t>> messages;
+    {
+        std::lock_guard lock(pendingMutex_);
+        messages.swap(pending_);
+    }
+    for (const auto& [message, value] : messages) handleProgress(message, value);
 }
 
 void* CProgressDlg::nativeWindow() const {

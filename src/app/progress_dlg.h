@@ -11,7 +11,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 class QProgressBar;
@@ -54,6 +57,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    Q_INVOKABLE void drainProgress();
+
+    std::mutex pendingMutex_;
+    std::vector<std::pair<int, std::int64_t>> pending_;
     platform::ProgressSteps steps_;
     std::unique_ptr<DialogUnits> units_;
     QProgressBar* bar_ = nullptr;

@@ -7,6 +7,7 @@
 #include "phonebook/workspace.h"
 #include "platform/seam.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace rk::link {
@@ -42,6 +43,11 @@ public:
     // The session, created for the main window on first use and kept until exit.
     link::DeviceSession& ensureDeviceSession();
 
+    // Where every completed read and write leaves its snapshot: the folder the environment names,
+    // resolved once when the program starts; empty (the default) keeps none.
+    void setHistoryFolder(std::filesystem::path folder) { historyFolder_ = std::move(folder); }
+    const std::filesystem::path& historyFolder() const { return historyFolder_; }
+
     // The main window while startUp shows it, else null.
     CMainMenuDlg* mainWindow() const { return mainWindow_; }
 
@@ -54,6 +60,7 @@ private:
     // Created by the main window's initialisation, deleted by exitInstance.
     std::unique_ptr<link::DeviceSession> deviceSession_;
     CMainMenuDlg* mainWindow_ = nullptr;
+    std::filesystem::path historyFolder_;
 };
 
 } // namespace rk::app

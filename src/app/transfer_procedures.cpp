@@ -107,8 +107,7 @@ void verifyCompletedWrite(QWidget& mainWindow, link::PhonebookProcedures& proced
     Workspace& workspace = session.workspace();
     std::filesystem::path directory = workspace.flags().startupDir;
     // What the write generated and sent; the read-back replaces these files.
-    const history::PhonebookSide sent{history::readWholeFile(directory / "sys-tan.txt"),
-                                      history::readWholeFile(directory / "tel-tan.txt")};
+    const history::PhonebookSide sent = history::writtenBooks(directory);
     const history::VerifyOutcome outcome =
         history::verifyWrite(sent, history::memoryCountOf(workspace), [&](Workspace& into) {
             into.flags().startupDir = workspace.flags().startupDir;
@@ -156,8 +155,7 @@ int runOffGuiThread(const std::function<int()>& work) {
     std::thread worker([&] {
         result = work();
         // Queued: the loop ends once it runs, even if the work finished before it started.
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();

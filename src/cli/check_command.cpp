@@ -3,12 +3,15 @@
 // spreadsheet's damage.
 #include "cli/commands.h"
 #include "cli/file_steps.h"
+#include "cli/options.h"
 
 #include "image/data_image.h"
 #include "phonebook/load_report.h"
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/save_file.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <filesystem>
@@ -41,43 +44,6 @@ constexpr int kExact = 0;
 constexpr int kFindings = 1;
 constexpr int kUnreadable = 2;
 
-struct CheckOptions {
-    int kind = 0;
-    int memoryMode = 1;
-    std::string file;
-    std::string reference;
-    bool json = false;
-};
-
-std::optional<CheckOptions> parseOptions(Arguments arguments) {
-    CheckOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (name == "--json") {
-            options.json = true;
-            continue;
-        }
-        if (!name.starts_with("--")) {
-            if (!options.file.empty()) return std::nullopt;
-            options.file = name;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) return std::nullopt;
-        const std::string& value = arguments[++i];
-        if (name == "--kind" && (value == "common" || value == "my")) {
-            options.kind = value == "my" ? phonebook::kMyPhonebookFile : phonebook::kCommonPhonebookFile;
-        } else if (name == "--memory" && (value == "600" || value == "990")) {
-            options.memoryMode = value == "600" ? 1 : 2;
-        } else if (name == "--against") {
-            options.reference = value;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (options.kind == 0 || options.file.empty()) return std::nullopt;
-    return options;
-}
-
 // Catches the column header of a load, to tell the main unit's column order from the PC's.
 class ColumnHeaderProbe : public phonebook::LoadObserver {
 public:
@@ -85,9 +51,9 @@ public:
     std::string header;
 };
 
-// A reference: a phonebook file, or a snapshot of a transfer, which keeps the files as the main
-// unit sent or received them (sys-tan.txt with the kanji name first). Either column order is
-// taken from the file's own column header.
+// A reference: a phonebook file, or a snapshot folder (its sys-tan.txt or tel-tan.txt). Either
+// column order is taken from the file's own column header: snapshots and save files have the
+// kana name first, a work directory's sys-tan.txt as the main unit sent it the kanji name.
 bool loadReference(Context& context, Workspace& reference, const std::string& path, int kind) {
     std::error_code error;
     std::filesystem::path file = path;
@@ -107,28 +73,15 @@ bool loadReference(Context& context, Workspace& reference, const std::string& pa
     return true;
 }
 
-// A value as a JSON string (also how the text lines quote values).
-std::string jsonString(std::string_view utf8) {
-    std::string text = "\"";
-    for (const char character : utf8) {
-        const auto byte = static_cast<unsigned char>(character);
-        if (character == '"' || character == '\\') {
-            text += '\\';
-            text += character;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            text += escape;
-        } else {
-            text += character;
-        }
-    }
-    return text + "\"";
+// A value in double quotes, escaped as JSON escapes it (also how the text lines quote values).
+std::string quoted(const std::string& utf8) {
+    return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// A reason in a text line: control characters of quoted file contents escaped as in JSON.
-std::string plain(std::string_view utf8) {
-    const std::string text = jsonString(utf8);
+// A reason in a text line: control characters of quoted file contents escaped as in JSON, quotes
+// and backslashes as they are.
+std::string plain(const std::string& utf8) {
+    const std::string text = quoted(utf8);
     std::string result;
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
         if (text[i] == '\\' && (text[i + 1] == '"' || text[i + 1] == '\\')) ++i;
@@ -140,16 +93,17 @@ std::string plain(std::string_view utf8) {
 void printText(const phonebook::LoadReport& report) {
     for (const phonebook::LoadFinding& finding : report.findings()) {
         const std::string memory = phonebook::memoryLabel(finding);
-        std::printf(
-            "line %s, memory %s, %s %s: %s, stored %s: %s\n",
-            finding.line > 0 ? std::to_string(finding.line).c_str() : "-",
-            memory.empty() ? "-" : memory.c_str(), std::string(phonebook::fieldName(finding.field)).c_str(),
-            jsonString(finding.value).c_str(), std::string(phonebook::actionName(finding.action)).c_str(),
-            jsonString(finding.stored).c_str(), plain(finding.reason).c_str());
+        std::printf("line %s, memory %s, %s %s: %s, stored %s: %s\n",
+                    finding.line > 0 ? std::to_string(finding.line).c_str() : "-",
+                    memory.empty() ? "-" : memory.c_str(),
+                    std::string(phonebook::fieldName(finding.field)).c_str(), quoted(finding.value).c_str(),
+                    std::string(phonebook::actionName(finding.action)).c_str(),
+                    quoted(finding.stored).c_str(), plain(finding.reason).c_str());
     }
     std::printf("%s\n", report.summaryText().c_str());
 }
 
+// One finding per line: ", " between the members and ": " after each key, as a person reads it.
 void printJson(const phonebook::LoadReport& report) {
     const auto& findings = report.findings();
     if (findings.empty()) {
@@ -160,14 +114,21 @@ void printJson(const phonebook::LoadReport& report) {
     for (std::size_t i = 0; i < findings.size(); ++i) {
         const phonebook::LoadFinding& finding = findings[i];
         const std::string memory = phonebook::memoryLabel(finding);
-        std::printf("  {\"line\": %s, \"memory\": %s, \"field\": \"%s\", \"value\": %s, \"stored\": %s, "
-                    "\"action\": \"%s\", \"reason\": %s}%s\n",
-                    finding.line > 0 ? std::to_string(finding.line).c_str() : "null",
-                    memory.empty() ? "null" : jsonString(memory).c_str(),
-                    std::string(phonebook::fieldName(finding.field)).c_str(),
-                    jsonString(finding.value).c_str(), jsonString(finding.stored).c_str(),
-                    std::string(phonebook::actionName(finding.action)).c_str(),
-                    jsonString(finding.reason).c_str(), i + 1 < findings.size() ? "," : "");
+        const nlohmann::ordered_json object = {
+            {"line", finding.line > 0 ? nlohmann::ordered_json(finding.line) : nlohmann::ordered_json()},
+            {"memory", memory.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(memory)},
+            {"field", phonebook::fieldName(finding.field)},
+            {"value", finding.value},
+            {"stored", finding.stored},
+            {"action", phonebook::actionName(finding.action)},
+            {"reason", finding.reason},
+        };
+        std::string line;
+        for (const auto& [key, value] : object.items()) {
+            line += line.empty() ? "{" : ", ";
+            line += quoted(key) + ": " + value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        }
+        std::printf("  %s}%s\n", line.c_str(), i + 1 < findings.size() ? "," : "");
     }
     std::printf("]\n");
 }
@@ -175,29 +136,33 @@ void printJson(const phonebook::LoadReport& report) {
 } // namespace
 
 int runCheck(Context& context, Arguments arguments) {
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::fputs(kCheckHelp, stdout);
-        return kExact;
-    }
-    const std::optional<CheckOptions> options = parseOptions(arguments);
-    if (!options) {
-        std::fputs(kCheckHelp, stderr);
-        return kUnreadable;
-    }
-    context.workspace.image().memoryMode = static_cast<std::uint8_t>(options->memoryMode);
-    phonebook::LoadReport report(context.workspace, options->kind);
-    if (!loadOperatorFile(context, options->file, options->kind, report)) return kUnreadable;
-    if (!options->reference.empty()) {
-        Workspace reference;
-        reference.image().memoryMode = static_cast<std::uint8_t>(options->memoryMode);
-        if (!loadReference(context, reference, options->reference, options->kind)) {
-            std::fprintf(stderr, "rkdial-cli check: cannot read the reference %s\n",
-                         options->reference.c_str());
+    CommandLine line("check", kCheckHelp);
+    int kind = 0;
+    int memoryMode = 1;
+    std::string file;
+    std::string reference;
+    bool json = false;
+    addKindOption(line.app(), kind)->required();
+    addMemoryOption(line.app(), memoryMode);
+    line.app().add_option("FILE", file, "the phonebook file to check")->required();
+    line.value("--against", reference, "the file or snapshot FILE was made from");
+    line.app().add_flag("--json", json, "the findings as JSON");
+    if (const std::optional<int> status = line.parse(arguments)) return *status;
+
+    context.workspace.image().memoryMode = static_cast<std::uint8_t>(memoryMode);
+    phonebook::LoadReport report(context.workspace, kind);
+    // A file that is no phonebook file is loaded all the same: the report says why it stores nothing.
+    if (!loadOperatorFile(context, file, kind, report, phonebook::NonPhonebookFile::Load)) return kUnreadable;
+    if (!reference.empty()) {
+        Workspace referenceBook;
+        referenceBook.image().memoryMode = static_cast<std::uint8_t>(memoryMode);
+        if (!loadReference(context, referenceBook, reference, kind)) {
+            std::fprintf(stderr, "rkdial-cli check: cannot read the reference %s\n", reference.c_str());
             return kUnreadable;
         }
-        report.compareWith(reference);
+        report.compareWith(referenceBook);
     }
-    if (options->json)
+    if (json)
         printJson(report);
     else
         printText(report);

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/options.h"
 
 #include "platform/clock.h"
 #include "platform/progress.h"
@@ -19,7 +20,8 @@ void printUsage(std::FILE* stream) {
                          "Messages are the program's own, shown in UTF-8 on stderr. The exit status is 0\n"
                          "on success and 1 on failure; diff and write --dry-run exit as diff(1) does: 0\n"
                          "when equal, 1 when different, 2 on trouble; check exits 1 with findings and 2\n"
-                         "when a file cannot be read.\n"
+                         "when a file cannot be read. A command line that cannot be used exits 2 with the\n"
+                         "reason on stderr; COMMAND --help shows a command's options.\n"
                          "\n"
                          "Commands:\n");
     for (const Command& command : commands()) {
@@ -32,12 +34,16 @@ void printUsage(std::FILE* stream) {
                  "\nOptions:\n  --help     show this text\n  --version  show the program's version\n");
 }
 
-int runHelp(Context&, Arguments) {
+int runHelp(Context&, Arguments arguments) {
+    CommandLine line("help", "Usage: rkdial-cli help\n\nShows the commands and what they do.\n");
+    if (const std::optional<int> status = line.parse(arguments)) return *status;
     printUsage(stdout);
     return 0;
 }
 
-int runVersion(Context&, Arguments) {
+int runVersion(Context&, Arguments arguments) {
+    CommandLine line("version", "Usage: rkdial-cli version\n\nShows the program's version.\n");
+    if (const std::optional<int> status = line.parse(arguments)) return *status;
     std::printf("rkdial-cli %s\n", RKDIAL_VERSION);
     return 0;
 }
@@ -88,20 +94,37 @@ std::span<const Command> commands() {
     return kCommands;
 }
 
-int runCli(Arguments arguments, TerminalUi& terminal) {
-    if (arguments.empty()) {
-        printUsage(stderr);
-        return 1;
+int runCli(Arguments arguments, TerminalUi& terminal, const std::filesystem::path& historyFolder) {
+    // The program's own options come before the command; everything from the command on is the
+    // command's.
+    CLI::App program("", "rkdial-cli");
+    program.prefix_command();
+    program.set_help_flag();
+    bool help = false;
+    bool version = false;
+    program.add_flag("-h,--help", help);
+    program.add_flag("--version", version);
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        program.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "rkdial-cli: %s\n", error.what());
+        return kUsageError;
     }
-    const std::string& name = arguments.front();
-    if (name == "--help" || name == "-h") {
+    if (help) {
         printUsage(stdout);
         return 0;
     }
-    if (name == "--version") {
+    if (version) {
         std::printf("rkdial-cli %s\n", RKDIAL_VERSION);
         return 0;
     }
+    const std::vector<std::string> rest = program.remaining();
+    if (rest.empty()) {
+        printUsage(stderr);
+        return kUsageError;
+    }
+    const std::string& name = rest.front();
     for (const Command& command : commands()) {
         if (command.name != name) continue;
         // The process starts as the desktop program does: a factory-fresh image, the current
@@ -112,11 +135,11 @@ int runCli(Arguments arguments, TerminalUi& terminal) {
         platform::ProgressRegistry progress;
         platform::Clock clock;
         platform::SystemFacts system;
-        Context context{workspace, {terminal, progress, clock, system}, terminal};
-        return command.run(context, arguments.subspan(1));
+        Context context{workspace, {terminal, progress, clock, system}, terminal, historyFolder};
+        return command.run(context, Arguments(rest).subspan(1));
     }
     std::fprintf(stderr, "rkdial-cli: unknown command \"%s\" (see rkdial-cli --help)\n", name.c_str());
-    return 1;
+    return kUsageError;
 }
 
 } // namespace rk::cli

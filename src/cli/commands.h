@@ -1,5 +1,6 @@
 // The subcommands of rkdial-cli. Each takes its own arguments (after the subcommand name) and
-// returns the process's exit status: 0 success, 1 failure (the comparing ones as diff(1) does).
+// returns the process's exit status: 0 success, 1 failure (the comparing ones as diff(1) does),
+// 2 for a command line that cannot be used.
 #pragma once
 
 #include "cli/terminal_ui.h"
@@ -7,6 +8,7 @@
 #include "phonebook/workspace.h"
 #include "platform/seam.h"
 
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,11 +17,13 @@
 namespace rk::cli {
 
 // What every command works with: the command line's own workspace and seam. The seam's Ui is the
-// terminal, whose line handling the progress bar needs.
+// terminal, whose line handling the progress bar needs. The history folder is the one the
+// environment names, resolved once when the program starts (--history DIR moves it).
 struct Context {
     Workspace& workspace;
     platform::Seam seam;
     TerminalUi& terminal;
+    std::filesystem::path historyFolder;
     // Where a read or write of this run leaves its snapshot, and what became of it.
     history::SnapshotLog snapshots{seam.clock};
 };
@@ -36,8 +40,9 @@ struct Command {
 // Every subcommand, in the order --help lists them.
 std::span<const Command> commands();
 
-// Runs the program: the arguments without the program name, the terminal for its messages.
-int runCli(Arguments arguments, TerminalUi& terminal);
+// Runs the program: the arguments without the program name, the terminal for its messages and
+// questions, the history folder the environment names (empty: none).
+int runCli(Arguments arguments, TerminalUi& terminal, const std::filesystem::path& historyFolder);
 
 // convert: loads phonebook files into a fresh image and saves the result.
 int runConvert(Context& context, Arguments arguments);

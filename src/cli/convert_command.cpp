@@ -2,71 +2,41 @@
 // result, as the file selection window's load and save buttons would.
 #include "cli/commands.h"
 #include "cli/file_steps.h"
+#include "cli/options.h"
 
 #include "image/data_image.h"
-#include "phonebook/phonebook_file.h"
 
-#include <cstdio>
-#include <optional>
+#include <vector>
 
 namespace rk::cli {
 namespace {
 
-constexpr const char* kConvertUsage =
-    "Usage: rkdial-cli convert --kind common|my --memory 600|990 --in FILE [--in FILE ...] --out FILE\n";
-
-struct ConvertOptions {
-    int kind = 0;
-    int memoryMode = 0;
-    std::vector<std::string> inputs;
-    std::string output;
-};
-
-std::optional<ConvertOptions> parseOptions(Arguments arguments) {
-    ConvertOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (i + 1 >= arguments.size()) return std::nullopt;
-        const std::string& value = arguments[++i];
-        if (name == "--kind") {
-            if (value == "common")
-                options.kind = phonebook::kCommonPhonebookFile;
-            else if (value == "my")
-                options.kind = phonebook::kMyPhonebookFile;
-            else
-                return std::nullopt;
-        } else if (name == "--memory") {
-            if (value == "600")
-                options.memoryMode = 1;
-            else if (value == "990")
-                options.memoryMode = 2;
-            else
-                return std::nullopt;
-        } else if (name == "--in") {
-            options.inputs.push_back(value);
-        } else if (name == "--out") {
-            options.output = value;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (options.kind == 0 || options.memoryMode == 0 || options.inputs.empty() || options.output.empty())
-        return std::nullopt;
-    return options;
-}
+constexpr const char* kConvertHelp =
+    "Usage: rkdial-cli convert --kind common|my --memory 600|990 --in FILE [--in FILE ...] --out FILE\n"
+    "\n"
+    "Loads the phonebook files given with --in, in order, into a fresh phonebook with the given\n"
+    "memory count, as the file window's load does, and saves the result to --out as the program's\n"
+    "own file. A file that is no phonebook file of the kind (it would store nothing) is refused,\n"
+    "and nothing is saved. Exit status: 0 saved, 1 failed, 2 usage error.\n";
 
 } // namespace
 
 int runConvert(Context& context, Arguments arguments) {
-    const std::optional<ConvertOptions> options = parseOptions(arguments);
-    if (!options) {
-        std::fputs(kConvertUsage, stderr);
-        return 1;
-    }
-    context.workspace.image().memoryMode = static_cast<std::uint8_t>(options->memoryMode);
-    for (const std::string& input : options->inputs)
-        if (!loadOperatorFile(context, input, options->kind)) return 1;
-    return saveOperatorFile(context, options->output, options->kind) ? 0 : 1;
+    CommandLine line("convert", kConvertHelp);
+    int kind = 0;
+    int memoryMode = 0;
+    std::vector<std::string> inputs;
+    std::string output;
+    addKindOption(line.app(), kind)->required();
+    addMemoryOption(line.app(), memoryMode)->required();
+    line.app().add_option("--in", inputs, "a phonebook file to load")->required()->allow_extra_args(false);
+    line.value("--out", output, "the file to save")->required();
+    if (const std::optional<int> status = line.parse(arguments)) return *status;
+
+    context.workspace.image().memoryMode = static_cast<std::uint8_t>(memoryMode);
+    for (const std::string& input : inputs)
+        if (!loadOperatorFile(context, input, kind)) return 1;
+    return saveOperatorFile(context, output, kind) ? 0 : 1;
 }
 
 } // namespace rk::cli

@@ -1,9 +1,10 @@
 // rkdial-cli history and diff: the snapshots that every completed read and write leaves, and the
 // comparison of two phonebooks memory by memory.
 #include "cli/commands.h"
+#include "cli/file_steps.h"
 #include "cli/history_steps.h"
+#include "cli/options.h"
 
-#include "history/phonebook_text.h"
 #include "phonebook/phonebook_file.h"
 #include "platform/text.h"
 
@@ -59,13 +60,14 @@ std::optional<std::string> hostOf(const std::string& typed) {
 }
 
 std::optional<Operand> snapshotOperand(const history::Snapshot& snapshot) {
-    std::optional<history::PhonebookSide> side = snapshotSide(snapshot);
+    std::optional<history::PhonebookSide> side = usableSnapshot(snapshot);
     if (!side) return std::nullopt;
     return Operand{std::move(*side), snapshot.info.memoryCount};
 }
 
-std::optional<Operand> resolveOperand(const std::string& word, const DiffOptions& options) {
-    const std::filesystem::path folder = historyFolder(options.history);
+std::optional<Operand> resolveOperand(const Context& context, const std::string& word,
+                                      const DiffOptions& options) {
+    const std::filesystem::path folder = historyFolder(context, options.history);
     if (word == "last") {
         if (options.host.empty()) {
             std::fprintf(stderr, "rkdial-cli: last needs --host\n");
@@ -87,23 +89,15 @@ std::optional<Operand> resolveOperand(const std::string& word, const DiffOptions
         return snapshotOperand(*snapshot);
     }
     if (std::filesystem::exists(word, error)) {
-        std::optional<std::string> content = fileContent(word);
-        if (!content) {
-            std::fprintf(stderr, "rkdial-cli: cannot read %s\n", word.c_str());
-            return std::nullopt;
-        }
-        Operand operand;
-        switch (history::phonebookFileKind(*content)) {
-        case phonebook::kCommonPhonebookFile:
-            operand.side.common = std::move(content);
-            return operand;
-        case phonebook::kMyPhonebookFile:
-            operand.side.my = std::move(content);
-            return operand;
-        default:
-            std::fprintf(stderr, "rkdial-cli: %s holds no phonebook\n", word.c_str());
-            return std::nullopt;
-        }
+        // No more of it than a load reads, whatever its size; the kind is the one whose load would
+        // take the file. A file that neither load takes is refused with what each found.
+        history::BookProblems problems;
+        if (std::optional<history::PhonebookSide> side = history::phonebookFileSide(word, &problems))
+            return Operand{std::move(*side), std::nullopt};
+        if (problems.size() == 2 && problems[0].finding->reason == problems[1].finding->reason)
+            problems.pop_back();
+        tellProblems(problems);
+        return std::nullopt;
     }
     if (!options.host.empty()) {
         const std::optional<std::string> host = hostOf(options.host);
@@ -114,36 +108,6 @@ std::optional<Operand> resolveOperand(const std::string& word, const DiffOptions
     }
     std::fprintf(stderr, "rkdial-cli: %s is neither a file nor a snapshot\n", word.c_str());
     return std::nullopt;
-}
-
-std::optional<DiffOptions> parseDiffOptions(Arguments arguments) {
-    DiffOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (name == "--json") {
-            options.json = true;
-            continue;
-        }
-        if (!name.starts_with("--")) {
-            options.operands.push_back(name);
-            continue;
-        }
-        if (i + 1 >= arguments.size()) return std::nullopt;
-        const std::string& value = arguments[++i];
-        if (name == "--kind" && (value == "common" || value == "my")) {
-            options.kind = value == "common" ? phonebook::kCommonPhonebookFile : phonebook::kMyPhonebookFile;
-        } else if (name == "--memory" && (value == "600" || value == "990")) {
-            options.memoryCount = value == "600" ? 600 : 990;
-        } else if (name == "--host") {
-            options.host = value;
-        } else if (name == "--history") {
-            options.history = value;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (options.operands.size() != 2) return std::nullopt;
-    return options;
 }
 
 // Keeps the books that are to be compared; false (after saying why) when one side lacks them.
@@ -169,28 +133,25 @@ bool chooseBooks(Operand& a, Operand& b, const DiffOptions& options) {
 
 } // namespace
 
-int runHistory(Context&, Arguments arguments) {
+int runHistory(Context& context, Arguments arguments) {
+    CommandLine line("history", kHistoryHelp);
     std::string host;
     std::optional<std::string> folderOption;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (name == "--help" || name == "-h") {
-            std::printf("%s", kHistoryHelp);
-            return 0;
-        }
-        if (i + 1 >= arguments.size() || (name != "--host" && name != "--history")) {
-            std::fprintf(stderr, "%s", kHistoryHelp);
-            return 1;
-        }
-        (name == "--host" ? host : folderOption.emplace()) = arguments[++i];
-    }
+    line.value("--host", host, "one main unit only");
+    line.app()
+        .add_option_function<std::string>(
+            "--history", [&folderOption](const std::string& value) { folderOption = value; },
+            "the history folder")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    if (const std::optional<int> status = line.parse(arguments)) return *status;
+
     std::string unit;
     if (!host.empty()) {
         const std::optional<std::string> cp932 = hostOf(host);
         if (!cp932) return 1;
         unit = *cp932;
     }
-    const std::filesystem::path folder = historyFolder(folderOption);
+    const std::filesystem::path folder = historyFolder(context, folderOption);
     const std::vector<history::Snapshot> snapshots = history::SnapshotStore(folder).list(unit);
     if (snapshots.empty()) std::fprintf(stderr, "rkdial-cli: no snapshots in %s\n", folder.c_str());
     for (const history::Snapshot& snapshot : snapshots) {
@@ -203,24 +164,35 @@ int runHistory(Context&, Arguments arguments) {
     return 0;
 }
 
-int runDiff(Context&, Arguments arguments) {
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s", kDiffHelp);
-        return 0;
-    }
-    const std::optional<DiffOptions> options = parseDiffOptions(arguments);
-    if (!options) {
-        std::fprintf(stderr, "%s", kDiffHelp);
-        return kTrouble;
-    }
-    std::optional<Operand> a = resolveOperand(options->operands[0], *options);
+int runDiff(Context& context, Arguments arguments) {
+    CommandLine line("diff", kDiffHelp);
+    DiffOptions options;
+    std::string first;
+    std::string second;
+    int memoryMode = 0;
+    line.app().add_option("A", first, "a snapshot, a phonebook file or last")->required();
+    line.app().add_option("B", second, "a snapshot, a phonebook file or last")->required();
+    addKindOption(line.app(), options.kind);
+    CLI::Option* memory = addMemoryOption(line.app(), memoryMode);
+    line.app().add_flag("--json", options.json, "one JSON object");
+    line.value("--host", options.host, "the main unit of last and of snapshot names");
+    line.app()
+        .add_option_function<std::string>(
+            "--history", [&options](const std::string& value) { options.history = value; },
+            "the history folder")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    if (const std::optional<int> status = line.parse(arguments)) return *status;
+    options.operands = {first, second};
+    if (memory->count() > 0) options.memoryCount = memoryMode == 2 ? 990 : 600;
+
+    std::optional<Operand> a = resolveOperand(context, options.operands[0], options);
     if (!a) return kTrouble;
-    std::optional<Operand> b = resolveOperand(options->operands[1], *options);
+    std::optional<Operand> b = resolveOperand(context, options.operands[1], options);
     if (!b) return kTrouble;
-    if (!chooseBooks(*a, *b, *options)) return kTrouble;
-    const int memoryCount = options->memoryCount != 0 ? options->memoryCount
-                                                      : b->memoryCount.value_or(a->memoryCount.value_or(600));
-    return printDiff(history::comparePhonebooks(a->side, b->side, memoryCount), options->json);
+    if (!chooseBooks(*a, *b, options)) return kTrouble;
+    const int memoryCount = options.memoryCount != 0 ? options.memoryCount
+                                                     : b->memoryCount.value_or(a->memoryCount.value_or(600));
+    return printDiff(history::comparePhonebooks(a->side, b->side, memoryCount), options.json);
 }
 
 } // namespace rk::cli

@@ -1,17 +1,15 @@
 #include "cli/history_steps.h"
 
+#include "cli/file_steps.h"
 #include "platform/text.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
 namespace rk::cli {
 
-std::filesystem::path historyFolder(const std::optional<std::string>& option) {
+std::filesystem::path historyFolder(const Context& context, const std::optional<std::string>& option) {
     if (option) return *option;
-    return history::defaultHistoryFolder();
+    return context.historyFolder;
 }
 
 void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirection direction) {
@@ -20,21 +18,21 @@ void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirec
                  direction == link::TransferDirection::Read ? "read" : "write", outcome.problem.c_str());
 }
 
-std::optional<std::string> fileContent(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return std::nullopt;
-    return content;
+void tellProblems(const history::BookProblems& problems) {
+    for (const history::BookProblem& problem : problems) {
+        if (problem.finding)
+            tellNotPhonebook(problem.file.string(), problem.kind, *problem.finding);
+        else
+            std::fprintf(stderr, "rkdial-cli: cannot read %s\n", problem.file.c_str());
+    }
 }
 
-std::optional<history::PhonebookSide> snapshotSide(const history::Snapshot& snapshot) {
-    history::PhonebookSide side{fileContent(snapshot.commonFile()), fileContent(snapshot.myFile())};
-    if (!side.common || !side.my) {
-        std::fprintf(stderr, "rkdial-cli: cannot read the snapshot %s\n", snapshot.folder.c_str());
-        return std::nullopt;
+std::optional<history::PhonebookSide> usableSnapshot(const history::Snapshot& snapshot) {
+    history::BookProblems problems;
+    std::optional<history::PhonebookSide> side = history::snapshotSide(snapshot, &problems);
+    if (!side) {
+        tellProblems(problems);
+        std::fprintf(stderr, "rkdial-cli: cannot use the snapshot %s\n", snapshot.folder.c_str());
     }
     return side;
 }
@@ -46,12 +44,15 @@ int printDiff(const history::PhonebookDiff& diff, bool json) {
     return diff.equal() ? kSame : kDifferent;
 }
 
+void tellNoRead(const std::filesystem::path& folder, const std::string& host) {
+    std::fprintf(stderr, "rkdial-cli: the history (%s) holds no read of %s\n", folder.c_str(),
+                 text::cp932ToUtf8(host).c_str());
+}
+
 std::optional<history::Snapshot> newestRead(const std::filesystem::path& folder, const std::string& host) {
     std::optional<history::Snapshot> read =
         history::SnapshotStore(folder).newest(host, history::Direction::Read);
-    if (!read)
-        std::fprintf(stderr, "rkdial-cli: the history (%s) holds no read of %s\n", folder.c_str(),
-                     text::cp932ToUtf8(host).c_str());
+    if (!read) tellNoRead(folder, host);
     return read;
 }
 

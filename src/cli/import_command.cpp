@@ -3,6 +3,7 @@
 // dialable. What other tools rely on: the options, the JSON keys and the exit status.
 #include "cli/commands.h"
 #include "cli/file_steps.h"
+#include "cli/options.h"
 
 #include "contacts/import.h"
 #include "phonebook/phonebook.h"
@@ -38,8 +39,8 @@ constexpr const char* kDescription =
 struct CommandOptions {
     std::vector<std::string> sources;
     std::string kind;
-    std::string position;
-    int memory = 600;
+    int position = 0;
+    int memoryMode = 1;
     std::string into;
     std::string out;
     std::string mode = "append";
@@ -74,11 +75,7 @@ std::optional<contacts::ImportOptions> importOptions(const CommandOptions& given
         return std::nullopt;
     };
     options.kind = given.kind == "my" ? contacts::BookKind::My : contacts::BookKind::Common;
-    if (!given.position.empty()) {
-        const std::optional<int> position = decimal(given.position);
-        if (!position) return fail("--position: a telephone position 101..200");
-        options.position = *position;
-    }
+    options.position = given.position;
     options.mode = given.mode == "update"    ? contacts::PlacementMode::Update
                    : given.mode == "replace" ? contacts::PlacementMode::Replace
                                              : contacts::PlacementMode::Append;
@@ -168,11 +165,10 @@ int runImport(Context& context, Arguments arguments) {
     app.add_option("--kind", given.kind, "the book the contacts go into")
         ->required()
         ->check(CLI::IsMember({"common", "my"}));
-    app.add_option("--position", given.position, "--kind my: the telephone (101..200)");
-    app.add_option(
-           "--memory", given.memory,
-           "the memory count the book is laid out for (default 600; 990 gives 10 memories per telephone)")
-        ->check(CLI::IsMember({600, 990}));
+    addPositionOption(app, "--position", given.position, "--kind my: the telephone (101..200)");
+    addMemoryOption(app, given.memoryMode)
+        ->description("the memory count the book is laid out for (default 600; 990 gives 10 memories per "
+                      "telephone)");
     app.add_option("--into", given.into, "the phonebook file the import goes into (default: an empty book)");
     app.add_option("--out", given.out, "the resulting phonebook file")->required();
     app.add_option("--mode", given.mode,
@@ -206,7 +202,7 @@ int runImport(Context& context, Arguments arguments) {
         return status == 0 ? kExact : kUnreadable;
     }
 
-    const int memoryMode = given.memory == 990 ? 2 : 1;
+    const int memoryMode = given.memoryMode;
     const std::optional<contacts::ImportOptions> options = importOptions(given, memoryMode);
     if (!options) return kUnreadable;
 

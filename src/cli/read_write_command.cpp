@@ -6,8 +6,10 @@
 #include "cli/commands.h"
 #include "cli/file_steps.h"
 #include "cli/history_steps.h"
+#include "cli/options.h"
 
 #include "history/phonebook_text.h"
+#include "history/safeguards.h"
 #include "image/data_image.h"
 #include "link/device_session.h"
 #include "link/phonebook_procedures.h"
@@ -22,7 +24,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <iostream>
 #include <optional>
 #include <span>
 #include <string>
@@ -100,69 +101,53 @@ const char* helpOf(Procedure procedure) {
                                            : kRestoreHelp;
 }
 
-std::optional<int> portNumber(const std::string& text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535)
-        return std::nullopt;
-    return value;
+const char* nameOf(Procedure procedure) {
+    return procedure == Procedure::Read ? "read" : procedure == Procedure::Write ? "write" : "restore";
 }
 
-// nullopt on a malformed command line.
-std::optional<TransferOptions> parseOptions(Arguments arguments, Procedure procedure) {
-    TransferOptions options;
+// The options of a procedure; nullopt to go on, else the status the command ends with (its help,
+// or a usage error).
+std::optional<int> parseOptions(Arguments arguments, Procedure procedure, TransferOptions& options) {
     const bool read = procedure == Procedure::Read;
-    const char* commonName = read ? "--save-common" : "--common";
-    const char* myName = read ? "--save-my" : "--my";
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (name == "--no-pauses") {
-            options.pauses = false;
-            continue;
-        }
-        if (procedure == Procedure::Write && (name == "--dry-run" || name == "--verify")) {
-            (name == "--dry-run" ? options.dryRun : options.verify) = true;
-            continue;
-        }
-        if (procedure == Procedure::Restore && name == "--yes") {
-            options.yes = true;
-            continue;
-        }
-        if (procedure == Procedure::Restore && !name.starts_with("--") && options.snapshot.empty()) {
-            options.snapshot = name;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) return std::nullopt;
-        const std::string& value = arguments[++i];
-        if (name == "--host") {
-            options.host = value;
-        } else if (name == "--password") {
-            options.password = value;
-        } else if (name == "--dir") {
-            options.directory = value;
-        } else if (name == "--memory" && procedure != Procedure::Restore) {
-            if (value != "600" && value != "990") return std::nullopt;
-            options.memorySelection = value == "600" ? 1 : 2;
-        } else if (name == commonName && procedure != Procedure::Restore) {
-            options.commonFile = value;
-        } else if (name == myName && procedure != Procedure::Restore) {
-            options.myFile = value;
-        } else if (name == "--history") {
-            options.history = value;
-        } else if (name == "--port" || name == "--listen-port") {
-            const std::optional<int> port = portNumber(value);
-            if (!port) return std::nullopt;
-            (name == "--port" ? options.port : options.listenPort) = *port;
-        } else {
-            return std::nullopt;
-        }
+    CommandLine line(nameOf(procedure), std::string(helpOf(procedure)) + kSimulatorHelp);
+    if (procedure == Procedure::Restore)
+        line.app().add_option("SNAPSHOT", options.snapshot, "a snapshot folder or its name")->required();
+    line.value("--host", options.host, "the main unit");
+    line.value("--password", options.password, "the main unit's four-digit password");
+    CLI::Option* directory = line.value("--dir", options.directory, "the work directory");
+    if (procedure != Procedure::Restore) {
+        addMemoryOption(line.app(), options.memorySelection);
+        line.value(read ? "--save-common" : "--common", options.commonFile, "a common-phonebook file");
+        line.value(read ? "--save-my" : "--my", options.myFile, "a my-phonebook file");
     }
-    if (options.dryRun && options.verify) return std::nullopt;
-    if (procedure == Procedure::Restore && options.snapshot.empty()) return std::nullopt;
+    line.app()
+        .add_option_function<std::string>(
+            "--history", [&options](const std::string& value) { options.history = value; },
+            "the history folder")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    // A main unit is never on port 0: there the system would choose.
+    addPortOption(line.app(), "--port", options.port, 1, "the main unit's port");
+    addPortOption(line.app(), "--listen-port", options.listenPort, 1, "where the main unit connects back");
+    bool noPauses = false;
+    line.app().add_flag("--no-pauses", noPauses, "skip the fixed pauses of the exchange");
+    if (procedure == Procedure::Write) {
+        CLI::Option* dryRun =
+            line.app().add_flag("--dry-run", options.dryRun, "show what the write would change");
+        line.app().add_flag("--verify", options.verify, "read back and compare")->excludes(dryRun);
+    }
+    if (procedure == Procedure::Restore) line.app().add_flag("--yes", options.yes, "send without asking");
+    if (const std::optional<int> status = line.parse(arguments)) return status;
+    options.pauses = !noPauses;
+
     // A dry run sends nothing: it needs the unit's name only.
-    if (options.dryRun) return options.host.empty() ? std::nullopt : std::optional(options);
-    if (options.directory.empty()) return std::nullopt;
-    return options;
+    if (options.dryRun) {
+        if (options.host.empty()) return line.usageError("--dry-run needs --host");
+        return std::nullopt;
+    }
+    if (directory->count() == 0 || options.directory.empty()) return line.usageError("--dir is required");
+    if (read && !options.commonFile.empty() && sameFile(options.commonFile, options.myFile))
+        return line.usageError("--save-common and --save-my name the same file");
+    return std::nullopt;
 }
 
 // The communication progress window of the command line: a bar on a terminal, a line per change
@@ -255,7 +240,7 @@ bool prepareTransfer(Context& context, const TransferOptions& options,
     session.setListenPort(options.listenPort);
     // A main unit on this machine connects back over loopback: nothing else need reach the port.
     if (host->starts_with("127.") || *host == "localhost") session.setListenAddress("127.0.0.1");
-    context.snapshots.setFolder(historyFolder(options.history));
+    context.snapshots.setFolder(historyFolder(context, options.history));
     procedures.setTransferLog(&context.snapshots);
     return true;
 }
@@ -313,12 +298,26 @@ int memoryCountOf(const TransferOptions& options) {
     return options.memorySelection == 2 ? 990 : 600;
 }
 
-// The books a write of the working copy would send, as files of the PC's own column order.
-history::PhonebookSide workingCopySide(Context& context) {
-    Workspace& workspace = context.workspace;
-    const phonebook::FileHeaderLine::Line header = workspace.fileHeaderLine().formatNow();
-    return {phonebook::formatPhonebookFile(workspace, phonebook::kCommonPhonebookFile, header, 0),
-            phonebook::formatPhonebookFile(workspace, phonebook::kMyPhonebookFile, header, 0)};
+// Prints what a write of the working copy changes against the newest read of the unit: kSame or
+// kDifferent; kTrouble (after saying why) when the history holds no usable read. Without any read,
+// kSame where the read is `optional`.
+int showWritePlan(Context& context, const std::filesystem::path& folder, const std::string& host,
+                  int memoryCount, const char* introduction, bool optional = false) {
+    const history::WritePlan plan =
+        history::planWrite(history::SnapshotStore(folder), host, context.workspace, memoryCount);
+    switch (plan.status) {
+    case history::WritePlan::Status::NoRead:
+        tellNoRead(folder, host);
+        return optional ? kSame : kTrouble;
+    case history::WritePlan::Status::Unreadable:
+        tellProblems(plan.problems);
+        std::fprintf(stderr, "rkdial-cli: cannot use the snapshot %s\n", plan.read.folder.c_str());
+        return kTrouble;
+    case history::WritePlan::Status::Planned:
+        break;
+    }
+    std::fprintf(stderr, introduction, plan.read.info.time.c_str(), plan.read.folder.c_str());
+    return printDiff(plan.changes, false);
 }
 
 // write --dry-run: the comparison of what the write would send with the newest read of the unit.
@@ -328,57 +327,47 @@ int dryRun(Context& context, const TransferOptions& options) {
     link::DeviceSession session(context.workspace, context.seam);
     link::PhonebookProcedures procedures(context.workspace, session);
     if (!loadWriteFiles(context, procedures, options)) return kTrouble;
-    const std::filesystem::path folder = historyFolder(options.history);
-    const std::optional<history::Snapshot> read = newestRead(folder, *host);
-    if (!read) return kTrouble;
-    const std::optional<history::PhonebookSide> before = snapshotSide(*read);
-    if (!before) return kTrouble;
-    std::fprintf(stderr, "rkdial-cli: dry run, nothing is sent; compared with the read of %s (%s)\n",
-                 read->info.time.c_str(), read->folder.c_str());
-    return printDiff(history::comparePhonebooks(*before, workingCopySide(context), memoryCountOf(options)),
-                     false);
+    return showWritePlan(context, historyFolder(context, options.history), *host, memoryCountOf(options),
+                         "rkdial-cli: dry run, nothing is sent; compared with the read of %s (%s)\n");
 }
 
-// write --verify, once the write has completed: reads both books back and compares them with
-// what was sent (the work directory's sys-tan.txt and tel-tan.txt, which the read replaces).
+// write --verify, once the write has completed: reads both books back, as a read of its own into
+// the work directory, and compares them with what was sent there.
 int verifyWrite(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
     const std::filesystem::path directory = context.workspace.flags().startupDir;
-    const history::PhonebookSide sent{fileContent(directory / "sys-tan.txt"),
-                                      fileContent(directory / "tel-tan.txt")};
-    if (!sent.common || !sent.my) {
+    const history::PhonebookSide sent = history::writtenBooks(directory);
+    const history::VerifyOutcome outcome =
+        history::verifyWrite(sent, memoryCountOf(options), [&](Workspace& into) {
+            std::fprintf(stderr, "rkdial-cli: reading the phonebooks back to check the write\n");
+            into.flags().startupDir = directory.string();
+            link::PhonebookProcedures readBack(into, procedures.session());
+            readBack.setPort(procedures.port());
+            readBack.setTransferLog(&context.snapshots);
+            return readProcedure(context, readBack, options);
+        });
+    switch (outcome.status) {
+    case history::VerifyOutcome::Status::NothingSent:
         std::fprintf(stderr, "rkdial-cli: cannot read what was sent from %s\n", directory.c_str());
         return 1;
-    }
-    std::fprintf(stderr, "rkdial-cli: reading the phonebooks back to check the write\n");
-    if (readProcedure(context, procedures, options) != 0) return 1;
-    const history::PhonebookSide received{fileContent(directory / "sys-tan.txt"),
-                                          fileContent(directory / "tel-tan.txt")};
-    if (!received.common || !received.my) {
-        std::fprintf(stderr, "rkdial-cli: cannot read what was read back from %s\n", directory.c_str());
+    case history::VerifyOutcome::Status::ReadFailed:
         return 1;
-    }
-    const history::PhonebookDiff diff = history::comparePhonebooks(sent, received, memoryCountOf(options));
-    if (printDiff(diff, false) == kSame) {
+    case history::VerifyOutcome::Status::Same:
+        printDiff(outcome.differences, false);
         std::fprintf(stderr, "rkdial-cli: the main unit holds every memory as it was written\n");
         return 0;
+    case history::VerifyOutcome::Status::Different:
+        printDiff(outcome.differences, false);
+        std::fprintf(stderr, "rkdial-cli: %zu memories differ from what was written\n",
+                     outcome.differences.differences.size());
+        return 1;
     }
-    std::fprintf(stderr, "rkdial-cli: %zu memories differ from what was written\n", diff.differences.size());
     return 1;
 }
 
 int runReadOrWrite(Context& context, Arguments arguments, Procedure procedure) {
     const bool read = procedure == Procedure::Read;
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s%s", helpOf(procedure), kSimulatorHelp);
-        return 0;
-    }
-    const std::optional<TransferOptions> options = parseOptions(arguments, procedure);
-    if (!options) {
-        std::fprintf(stderr, "%s%s", helpOf(procedure), kSimulatorHelp);
-        const bool dryRunAsked =
-            std::find(arguments.begin(), arguments.end(), "--dry-run") != arguments.end();
-        return dryRunAsked ? kTrouble : 1;
-    }
+    std::optional<TransferOptions> options(std::in_place);
+    if (const std::optional<int> status = parseOptions(arguments, procedure, *options)) return *status;
     if (options->dryRun) return dryRun(context, *options);
     if (!options->pauses) context.seam.clock.setPauseScale(0);
 
@@ -402,18 +391,20 @@ int runReadOrWrite(Context& context, Arguments arguments, Procedure procedure) {
     return options->verify ? verifyWrite(context, procedures, *options) : 0;
 }
 
-// Asks on the terminal whether to send; false unless the answer is yes.
-bool operatorAgrees(const std::string& host) {
-    if (::isatty(STDIN_FILENO) != 1) {
+// Asks the operator whether to send, through the seam; false unless the answer is yes. Where no
+// one can answer, the restore says how to send all the same.
+bool operatorAgrees(Context& context, const std::string& host) {
+    if (!context.terminal.canAsk()) {
         std::fprintf(stderr,
                      "rkdial-cli: restore asks before it sends; give --yes where no one can answer\n");
         return false;
     }
-    std::fprintf(stderr, "Write this phonebook to %s? [y/N] ", host.c_str());
-    std::fflush(stderr);
-    std::string answer;
-    std::getline(std::cin, answer);
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+    context.terminal.setQuestions(TerminalUi::Questions::Ask);
+    const platform::Answer answer =
+        platform::askQuestion(context.seam.ui, kOwner, "Write this phonebook to " + host + "?", "restore",
+                              platform::Buttons::YesNo);
+    context.terminal.setQuestions(TerminalUi::Questions::AnswerYes);
+    return answer == platform::Answer::Yes;
 }
 
 } // namespace
@@ -427,21 +418,15 @@ int runWrite(Context& context, Arguments arguments) {
 }
 
 int runRestore(Context& context, Arguments arguments) {
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::printf("%s%s", kRestoreHelp, kSimulatorHelp);
-        return 0;
-    }
-    std::optional<TransferOptions> options = parseOptions(arguments, Procedure::Restore);
-    if (!options) {
-        std::fprintf(stderr, "%s%s", kRestoreHelp, kSimulatorHelp);
-        return 1;
-    }
+    std::optional<TransferOptions> options(std::in_place);
+    if (const std::optional<int> status = parseOptions(arguments, Procedure::Restore, *options))
+        return *status;
     if (!options->pauses) context.seam.clock.setPauseScale(0);
     link::DeviceSession session(context.workspace, context.seam);
     link::PhonebookProcedures procedures(context.workspace, session);
     if (!prepareTransfer(context, *options, procedures)) return 1;
 
-    const std::filesystem::path folder = historyFolder(options->history);
+    const std::filesystem::path folder = historyFolder(context, options->history);
     const std::string& host = session.host();
     std::error_code error;
     const std::optional<history::Snapshot> snapshot =
@@ -453,23 +438,18 @@ int runRestore(Context& context, Arguments arguments) {
                      options->host.c_str(), folder.c_str());
         return 1;
     }
-    const std::optional<history::PhonebookSide> restored = snapshotSide(*snapshot);
+    const std::optional<history::PhonebookSide> restored = usableSnapshot(*snapshot);
     if (!restored) return 1;
 
-    // The snapshot's phonebook in the count it was taken in, loaded as the file window loads it.
+    // The snapshot's phonebook in the count it was taken in, in place of the working copy.
     options->memorySelection = history::memoryModeOf(snapshot->info.memoryCount);
-    options->commonFile = snapshot->commonFile().string();
-    options->myFile = snapshot->myFile().string();
-    if (!loadWriteFiles(context, procedures, *options)) return 1;
+    history::restoreBooks(context.workspace, *restored, snapshot->info.memoryCount);
 
-    if (const std::optional<history::Snapshot> read = newestRead(folder, host)) {
-        const std::optional<history::PhonebookSide> before = snapshotSide(*read);
-        if (!before) return 1;
-        std::fprintf(stderr, "rkdial-cli: what the restore changes against the read of %s (%s):\n",
-                     read->info.time.c_str(), read->folder.c_str());
-        printDiff(history::comparePhonebooks(*before, *restored, snapshot->info.memoryCount), false);
-    }
-    if (!options->yes && !operatorAgrees(options->host)) {
+    if (showWritePlan(context, folder, host, snapshot->info.memoryCount,
+                      "rkdial-cli: what the restore changes against the read of %s (%s):\n",
+                      true) == kTrouble)
+        return 1;
+    if (!options->yes && !operatorAgrees(context, session.host())) {
         std::fprintf(stderr, "rkdial-cli: nothing was sent\n");
         return 1;
     }

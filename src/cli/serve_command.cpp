@@ -3,6 +3,7 @@
 // and then what "戻る" does is done and the phonebooks are saved where asked.
 #include "cli/commands.h"
 #include "cli/file_steps.h"
+#include "cli/options.h"
 
 #include "image/data_image.h"
 #include "net/tcp_socket.h"
@@ -13,7 +14,6 @@
 #include "web/edit_session.h"
 #include "web/request_gate.h"
 
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -60,46 +60,26 @@ struct ServeOptions {
     bool pauses = true;
 };
 
-std::optional<ServeOptions> parseOptions(Arguments arguments) {
-    ServeOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (name == "--dup-check") {
-            options.dupCheck = true;
-            continue;
-        }
-        if (name == "--no-pauses") {
-            options.pauses = false;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) return std::nullopt;
-        const std::string& value = arguments[++i];
-        if (name == "--port") {
-            int port = -1;
-            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), port);
-            if (error != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535)
-                return std::nullopt;
-            options.port = port;
-        } else if (name == "--address") {
-            options.address = value;
-        } else if (name == "--docroot") {
-            options.documentRoot = value;
-        } else if (name == "--memory") {
-            if (value != "600" && value != "990") return std::nullopt;
-            options.memoryMode = value == "600" ? 1 : 2;
-        } else if (name == "--common") {
-            options.commonFile = value;
-        } else if (name == "--my") {
-            options.myFile = value;
-        } else if (name == "--save-common") {
-            options.saveCommon = value;
-        } else if (name == "--save-my") {
-            options.saveMy = value;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return options;
+// The options; nullopt to go on, else the status the command ends with (its help, or a usage
+// error).
+std::optional<int> parseOptions(Arguments arguments, ServeOptions& options) {
+    CommandLine line("serve", kServeUsage);
+    addPortOption(line.app(), "--port", options.port, 0, "the port, 0 for one the system chooses");
+    line.value("--address", options.address, "the address to listen on");
+    line.value("--docroot", options.documentRoot, "the edit pages");
+    addMemoryOption(line.app(), options.memoryMode);
+    line.app().add_flag("--dup-check", options.dupCheck, "the same number may not be registered twice");
+    line.value("--common", options.commonFile, "a common-phonebook file to load first");
+    line.value("--my", options.myFile, "a my-phonebook file to load first");
+    line.value("--save-common", options.saveCommon, "where the common phonebook is saved");
+    line.value("--save-my", options.saveMy, "where my phonebook is saved");
+    bool noPauses = false;
+    line.app().add_flag("--no-pauses", noPauses, "skip the fixed pauses of the server");
+    if (const std::optional<int> status = line.parse(arguments)) return status;
+    options.pauses = !noPauses;
+    if (!options.saveCommon.empty() && sameFile(options.saveCommon, options.saveMy))
+        return line.usageError("--save-common and --save-my name the same file");
+    return std::nullopt;
 }
 
 // A request's text as one line of a terminal: bytes outside printable ASCII as \xHH, cut short.
@@ -137,15 +117,8 @@ void reportRefusal(web::GateRule rule, const web::HttpRequest& request) {
 } // namespace
 
 int runServe(Context& context, Arguments arguments) {
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::fputs(kServeUsage, stdout);
-        return 0;
-    }
-    std::optional<ServeOptions> options = parseOptions(arguments);
-    if (!options) {
-        std::fputs(kServeUsage, stderr);
-        return 1;
-    }
+    std::optional<ServeOptions> options(std::in_place);
+    if (const std::optional<int> status = parseOptions(arguments, *options)) return *status;
     // Never every address at once, and never a guess for a text that names none.
     const std::string address = net::resolveIPv4Address(options->address);
     if (address.empty() || address == "0.0.0.0") {

@@ -2,7 +2,17 @@
 
 #include "platform/text.h"
 
+#include <unistd.h>
+
 namespace rk::cli {
+namespace {
+
+bool isYes(std::string answer) {
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
+}
+
+} // namespace
 
 std::string terminalText(const std::string& cp932) {
     std::string text = text::cp932ToUtf8(cp932);
@@ -17,28 +27,48 @@ void TerminalUi::setBeforeMessage(std::function<void()> hook) {
     beforeMessage_ = std::move(hook);
 }
 
-void TerminalUi::write(const std::string& cp932) {
+void TerminalUi::setQuestions(Questions questions) {
     const std::lock_guard lock(mutex_);
+    questions_ = questions;
+}
+
+bool TerminalUi::canAsk() const {
+    return answers_ != nullptr && ::isatty(::fileno(answers_)) == 1;
+}
+
+void TerminalUi::write(const std::string& cp932, const char* ending) {
     if (beforeMessage_) beforeMessage_();
-    std::fprintf(stream_, "%s\n", terminalText(cp932).c_str());
-    std::fflush(stream_);
+    std::fprintf(messages_, "%s%s", terminalText(cp932).c_str(), ending);
+    std::fflush(messages_);
 }
 
 platform::Answer TerminalUi::messageBox(const platform::MessageRequest& request) {
-    write(request.text);
-    switch (request.buttons) {
-    case platform::Buttons::YesNo:
-        return answerYes_ ? platform::Answer::Yes : platform::Answer::No;
-    case platform::Buttons::OkCancel:
-        return answerYes_ ? platform::Answer::Ok : platform::Answer::Cancel;
-    case platform::Buttons::Ok:
-        break;
+    const std::lock_guard lock(mutex_);
+    const bool question = request.buttons != platform::Buttons::Ok;
+    if (!question || questions_ != Questions::Ask) {
+        write(request.text, "\n");
+        if (!question) return platform::Answer::Ok;
+        const bool yes = questions_ == Questions::AnswerYes;
+        if (request.buttons == platform::Buttons::YesNo)
+            return yes ? platform::Answer::Yes : platform::Answer::No;
+        return yes ? platform::Answer::Ok : platform::Answer::Cancel;
     }
-    return platform::Answer::Ok;
+    write(request.text, " [y/N] ");
+    std::string answer;
+    char buffer[256];
+    while (answers_ != nullptr && std::fgets(buffer, sizeof buffer, answers_) != nullptr) {
+        answer += buffer;
+        if (answer.back() == '\n') break;
+    }
+    const bool yes = isYes(answer);
+    if (request.buttons == platform::Buttons::YesNo)
+        return yes ? platform::Answer::Yes : platform::Answer::No;
+    return yes ? platform::Answer::Ok : platform::Answer::Cancel;
 }
 
 void TerminalUi::errorNotice(const std::string& text) {
-    write(text);
+    const std::lock_guard lock(mutex_);
+    write(text, "\n");
 }
 
 } // namespace rk::cli

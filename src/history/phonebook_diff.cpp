@@ -5,6 +5,8 @@
 #include "phonebook/phonebook_file.h"
 #include "platform/text.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -199,34 +201,16 @@ std::string quoted(const FieldDifference& field, const std::string& value) {
     return out + "\"";
 }
 
-std::string jsonString(const std::string& cp932) {
-    const std::string utf8 = text::cp932ToUtf8(cp932);
-    std::string out = "\"";
-    for (const char byte : utf8) {
-        const auto code = static_cast<unsigned char>(byte);
-        if (byte == '"' || byte == '\\') {
-            out += '\\';
-            out += byte;
-        } else if (code < 0x20) {
-            char escaped[8] = {};
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
-            out += escaped;
-        } else {
-            out += byte;
-        }
-    }
-    return out + "\"";
-}
-
 std::string summaryCounts(const BookSummary& summary) {
     return std::to_string(summary.added) + " added, " + std::to_string(summary.cleared) + " cleared, " +
            std::to_string(summary.changed) + " changed, " + std::to_string(summary.unchanged) + " unchanged";
 }
 
-std::string summaryJson(const BookSummary& summary) {
-    return "{\"added\":" + std::to_string(summary.added) + ",\"cleared\":" + std::to_string(summary.cleared) +
-           ",\"changed\":" + std::to_string(summary.changed) +
-           ",\"unchanged\":" + std::to_string(summary.unchanged) + "}";
+nlohmann::ordered_json summaryJson(const BookSummary& summary) {
+    return {{"added", summary.added},
+            {"cleared", summary.cleared},
+            {"changed", summary.changed},
+            {"unchanged", summary.unchanged}};
 }
 
 } // namespace
@@ -286,29 +270,30 @@ std::string formatDiffText(const PhonebookDiff& diff) {
 }
 
 std::string formatDiffJson(const PhonebookDiff& diff) {
-    std::string json = "{\"memories\":" + std::to_string(diff.memoryCount) +
-                       ",\"equal\":" + (diff.equal() ? "true" : "false") + ",\"differences\":[";
-    for (std::size_t i = 0; i < diff.differences.size(); ++i) {
-        const MemoryDifference& difference = diff.differences[i];
-        if (i > 0) json += ",";
-        json += difference.book == Book::Common
-                    ? "{\"book\":\"common\""
-                    : "{\"book\":\"my\",\"position\":" + std::to_string(difference.position);
-        json += ",\"memory\":" + std::to_string(difference.memory) + ",\"change\":\"" +
-                changeName(difference.change) + "\",\"fields\":[";
-        for (std::size_t f = 0; f < difference.fields.size(); ++f) {
-            const FieldDifference& field = difference.fields[f];
-            if (f > 0) json += ",";
-            json += "{\"field\":\"" + std::string(field.field) + "\",\"old\":" + jsonString(field.before) +
-                    ",\"new\":" + jsonString(field.after) + "}";
-        }
-        json += "]}";
+    nlohmann::ordered_json differences = nlohmann::ordered_json::array();
+    for (const MemoryDifference& difference : diff.differences) {
+        nlohmann::ordered_json entry;
+        entry["book"] = difference.book == Book::Common ? "common" : "my";
+        if (difference.book == Book::My) entry["position"] = difference.position;
+        entry["memory"] = difference.memory;
+        entry["change"] = changeName(difference.change);
+        nlohmann::ordered_json fields = nlohmann::ordered_json::array();
+        for (const FieldDifference& field : difference.fields)
+            fields.push_back({{"field", field.field},
+                              {"old", text::cp932ToUtf8(field.before)},
+                              {"new", text::cp932ToUtf8(field.after)}});
+        entry["fields"] = std::move(fields);
+        differences.push_back(std::move(entry));
     }
-    json += "],\"summary\":{";
-    if (diff.common.compared) json += "\"common\":" + summaryJson(diff.common);
-    if (diff.my.compared)
-        json += std::string(diff.common.compared ? "," : "") + "\"my\":" + summaryJson(diff.my);
-    return json + "}}\n";
+    nlohmann::ordered_json summary = nlohmann::ordered_json::object();
+    if (diff.common.compared) summary["common"] = summaryJson(diff.common);
+    if (diff.my.compared) summary["my"] = summaryJson(diff.my);
+    nlohmann::ordered_json json;
+    json["memories"] = diff.memoryCount;
+    json["equal"] = diff.equal();
+    json["differences"] = std::move(differences);
+    json["summary"] = std::move(summary);
+    return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 } // namespace rk::history

@@ -5,10 +5,7 @@
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <system_error>
 
 namespace rk::history {
 namespace {
@@ -19,18 +16,38 @@ int countOf(int memoryCount) {
 
 } // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return std::nullopt;
-    return content;
+std::optional<std::string> bookFile(const std::filesystem::path& path, int kind, BookProblems* problems) {
+    std::optional<std::string> content = phonebook::readPhonebookFileBytes(path);
+    std::optional<phonebook::LoadFinding> finding;
+    if (content) finding = phonebook::whyNoPhonebookFile(*content, kind);
+    if (content && !finding) return content;
+    if (problems != nullptr) problems->push_back({path, kind, std::move(finding)});
+    return std::nullopt;
 }
 
-std::optional<PhonebookSide> snapshotSide(const Snapshot& snapshot) {
-    PhonebookSide side{readWholeFile(snapshot.commonFile()), readWholeFile(snapshot.myFile())};
+std::optional<PhonebookSide> phonebookFileSide(const std::filesystem::path& path, BookProblems* problems) {
+    std::optional<std::string> content = phonebook::readPhonebookFileBytes(path);
+    if (!content) {
+        if (problems != nullptr) problems->push_back({path, phonebook::kCommonPhonebookFile, std::nullopt});
+        return std::nullopt;
+    }
+    BookProblems found;
+    for (const int kind : {phonebook::kCommonPhonebookFile, phonebook::kMyPhonebookFile}) {
+        std::optional<phonebook::LoadFinding> finding = phonebook::whyNoPhonebookFile(*content, kind);
+        if (!finding) {
+            PhonebookSide side;
+            (kind == phonebook::kCommonPhonebookFile ? side.common : side.my) = std::move(content);
+            return side;
+        }
+        found.push_back({path, kind, std::move(finding)});
+    }
+    if (problems != nullptr) problems->insert(problems->end(), found.begin(), found.end());
+    return std::nullopt;
+}
+
+std::optional<PhonebookSide> snapshotSide(const Snapshot& snapshot, BookProblems* problems) {
+    PhonebookSide side{bookFile(snapshot.commonFile(), phonebook::kCommonPhonebookFile, problems),
+                       bookFile(snapshot.myFile(), phonebook::kMyPhonebookFile, problems)};
     if (!side.common || !side.my) return std::nullopt;
     return side;
 }
@@ -56,7 +73,7 @@ WritePlan planWrite(const SnapshotStore& store, const std::string& host, const W
     const std::optional<Snapshot> read = store.newest(host, Direction::Read);
     if (!read) return plan;
     plan.read = *read;
-    const std::optional<PhonebookSide> before = snapshotSide(*read);
+    const std::optional<PhonebookSide> before = snapshotSide(*read, &plan.problems);
     if (!before) {
         plan.status = WritePlan::Status::Unreadable;
         return plan;
@@ -64,6 +81,11 @@ WritePlan planWrite(const SnapshotStore& store, const std::string& host, const W
     plan.status = WritePlan::Status::Planned;
     plan.changes = comparePhonebooks(*before, workingCopySide(workspace, memoryCount), countOf(memoryCount));
     return plan;
+}
+
+PhonebookSide writtenBooks(const std::filesystem::path& workDirectory) {
+    return {phonebook::readPhonebookFileBytes(workDirectory / "sys-tan.txt"),
+            phonebook::readPhonebookFileBytes(workDirectory / "tel-tan.txt")};
 }
 
 VerifyOutcome verifyWrite(const PhonebookSide& sent, int memoryCount, const ReadBack& readBack) {

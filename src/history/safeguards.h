@@ -6,20 +6,36 @@
 
 #include "history/phonebook_diff.h"
 #include "history/snapshot_store.h"
+#include "phonebook/load_report.h"
 #include "phonebook/workspace.h"
 
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rk::history {
 
-// The whole content of a file; nullopt when it is no regular file or cannot be read.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+// Why a phonebook file cannot be a side of a comparison.
+struct BookProblem {
+    std::filesystem::path file;
+    int kind = 0;                                  // 1 common, 2 my phonebook
+    std::optional<phonebook::LoadFinding> finding; // nullopt: the file cannot be read
+};
+using BookProblems = std::vector<BookProblem>;
 
-// Both books of a snapshot; nullopt when either file cannot be read.
-std::optional<PhonebookSide> snapshotSide(const Snapshot& snapshot);
+// A phonebook file of a kind (1 common, 2 my phonebook) as a side of a comparison: as much of it
+// as a load reads. nullopt, the reason added to `problems`, when it cannot be read or is no
+// phonebook file of the kind (the load report's finding).
+std::optional<std::string> bookFile(const std::filesystem::path& path, int kind, BookProblems* problems);
+
+// A phonebook file of either kind as one side: the book of the kind whose load would take it. When
+// neither would, `problems` gets what each load found (common first).
+std::optional<PhonebookSide> phonebookFileSide(const std::filesystem::path& path, BookProblems* problems);
+
+// Both books of a snapshot; nullopt when either file cannot be used (each one's reason added).
+std::optional<PhonebookSide> snapshotSide(const Snapshot& snapshot, BookProblems* problems = nullptr);
 
 // Both books of the working copy as a write of it sends them, as files of the PC's own column
 // order. A write applies its memory count to the bytes the working copy holds, without
@@ -36,11 +52,12 @@ struct WritePlan {
     enum class Status {
         Planned,   // `read` and `changes` hold the comparison
         NoRead,    // the history holds no read of the unit
-        Unreadable // the newest read's files cannot be read
+        Unreadable // the newest read's files cannot be used (`problems` says why)
     };
     Status status = Status::NoRead;
     Snapshot read; // the newest read of the unit, unless NoRead
     PhonebookDiff changes;
+    BookProblems problems;
 };
 
 // What a write of the working copy in `memoryCount` would change against the newest read of the
@@ -66,6 +83,10 @@ struct VerifyOutcome {
     int readResult = 0;
     PhonebookDiff differences; // sent -> read back
 };
+
+// The books a completed write sent, as it generated them in its work directory (sys-tan.txt and
+// tel-tan.txt; a read-back replaces them).
+PhonebookSide writtenBooks(const std::filesystem::path& workDirectory);
 
 // Once a write has completed: reads the books back into a workspace of this check's own (the
 // working copy is never touched) and compares them with what was sent (sys-tan.txt and

@@ -138,12 +138,13 @@ const char* directionName(Direction direction) {
     return direction == Direction::Read ? "read" : "write";
 }
 
-fs::path defaultHistoryFolder() {
-    if (const char* moved = std::getenv("RKDIAL_HISTORY"); moved != nullptr && *moved != '\0') return moved;
+fs::path defaultHistoryFolder(const EnvironmentLookup& environment) {
+    if (!environment) return {};
+    if (const char* moved = environment("RKDIAL_HISTORY"); moved != nullptr && *moved != '\0') return moved;
     // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data == '/')
+    if (const char* data = environment("XDG_DATA_HOME"); data != nullptr && *data == '/')
         return fs::path(data) / "rkdial" / "history";
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    if (const char* home = environment("HOME"); home != nullptr && *home != '\0')
         return fs::path(home) / ".local" / "share" / "rkdial" / "history";
     return {};
 }

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,9 +35,14 @@ constexpr std::size_t kSnapshotsKept = 100;
 constexpr int kSnapshotKept = 0;
 constexpr int kSnapshotNotKept = 1;
 
+// Looks up a variable of the environment the program was started in; nullptr when it is not set.
+using EnvironmentLookup = std::function<const char*(const char* name)>;
+
 // The history folder when none is given: RKDIAL_HISTORY, else $XDG_DATA_HOME/rkdial/history,
-// else ~/.local/share/rkdial/history. Empty when none of them can be named.
-std::filesystem::path defaultHistoryFolder();
+// else ~/.local/share/rkdial/history. Empty when none of them can be named. The front ends
+// resolve it once from their environment and hand it down; nothing below them reads the
+// environment.
+std::filesystem::path defaultHistoryFolder(const EnvironmentLookup& environment);
 
 // The folder name of a main unit within the history (see above). `host` is the CP932 host text.
 std::string unitFolderName(const std::string& host);

@@ -59,6 +59,10 @@ void DeviceSession::warn(const char* utf8Text) const {
     platform::showError(seam_.ui, messageOwner(), text::toCp932(utf8Text));
 }
 
+void DeviceSession::warnWriteFailure(const platform::WriteFailure& failure) const {
+    platform::showError(seam_.ui, messageOwner(), platform::writeFailureText(failure));
+}
+
 void DeviceSession::post(int message, std::int64_t value) const {
     platform::postCommunicationProgress(seam_.progress, message, value);
 }
@@ -83,6 +87,7 @@ std::string DeviceSession::MakeTempFileName() {
             ::close(descriptor);
             return path;
         }
+        temporaryFileError_ = errno;
         if (errno != EEXIST) break;
     }
     return {};
@@ -179,8 +184,7 @@ int DeviceSession::FetchDeviceInfo() {
 
     std::string path = MakeTempFileName();
     if (const auto dot = path.rfind(".tmp"); dot != std::string::npos) path.replace(dot, 4, ".xml");
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (path.empty() || !file) {
+    if (path.empty() || !platform::replaceFile(path, {})) {
         warn("受信データファイルの作成に失敗しました。");
         return 0;
     }
@@ -212,10 +216,14 @@ int DeviceSession::FetchDeviceInfo() {
             if (line.starts_with("</root>")) break;
         }
     }
-    if (received) file.write(body.data(), static_cast<std::streamsize>(body.size()));
-    file.close();
     std::error_code error;
     if (!received) {
+        fs::remove(deviceInfoFile_, error);
+        return 0;
+    }
+    platform::WriteFailure failure;
+    if (!platform::replaceFile(deviceInfoFile_, body, &failure)) {
+        warnWriteFailure(failure);
         fs::remove(deviceInfoFile_, error);
         return 0;
     }
@@ -247,9 +255,16 @@ int DeviceSession::FetchDeviceInfo() {
 int DeviceSession::WriteFileList(int direction) {
     if (fileList_.empty()) return 0;
     const std::string path = MakeTempFileName();
-    if (path.empty()) return 0;
+    if (path.empty()) {
+        warnWriteFailure({temporaryFolder(), temporaryFileError_});
+        return 0;
+    }
     const std::string address = direction == kDirectionRead ? host_ : localAddress_;
-    if (!platform::replaceFile(path, buildFileList(direction, address, fileList_))) return 0;
+    platform::WriteFailure failure;
+    if (!platform::replaceFile(path, buildFileList(direction, address, fileList_), &failure)) {
+        warnWriteFailure(failure);
+        return 0;
+    }
     fileListFile_ = path;
     return 1;
 }
@@ -266,6 +281,7 @@ void DeviceSession::dropSockets() {
 
 int DeviceSession::RunTransfer(int direction) {
     progressWindow_ = seam_.progress.windowHandle(platform::communicationProgressTitle());
+    receivedFiles_.clear();
     deleteTemporaryFiles();
     transferState_ = 1;
     post(platform::WM_PRG_SETPOS, 0);

@@ -7,6 +7,7 @@
 #include "link/http_message.h"
 #include "net/tcp_socket.h"
 #include "phonebook/workspace.h"
+#include "platform/file_writer.h"
 #include "platform/seam.h"
 
 #include <memory>
@@ -39,9 +40,10 @@ public:
     [[nodiscard]] int ReadPhonebook(int paceFlag);
     [[nodiscard]] int WritePhonebook(int paceFlag);
     // Turn the work directory's sys-tan.txt / tel-tan.txt into the main unit's page files.
-    // 0 when the page files were made, 30 when not.
-    [[nodiscard]] int PrepareSysTanUpload();
-    [[nodiscard]] int PrepareTelTanUpload();
+    // 0 when the page files were made, 30 when not (`failure`, when given, says which file could
+    // not be written and why).
+    [[nodiscard]] int PrepareSysTanUpload(platform::WriteFailure* failure = nullptr);
+    [[nodiscard]] int PrepareTelTanUpload(platform::WriteFailure* failure = nullptr);
 
     // The steps of a transfer, public so that each can be exercised on its own.
     [[nodiscard]] int RunTransfer(int direction);
@@ -58,6 +60,9 @@ public:
         returnConnection_ = std::move(connection);
         returnConnectionFlag_ = 1;
     }
+    // Receives the first file of the list. What it writes into the work directory waits beside
+    // its place until the whole read has arrived: the files of a read take their places together,
+    // and a read that fails leaves the work directory's files as they were.
     [[nodiscard]] int ReceiveFile();
 
     // HTTP operations over the session's fields.
@@ -99,6 +104,10 @@ private:
     std::unique_ptr<TcpSocket> newSocket() const { return std::make_unique<TcpSocket>(seam_); }
     void post(int message, std::int64_t value) const;
     void warn(const char* utf8Text) const;
+    // Says which file could not be written and why (a full disk, say).
+    void warnWriteFailure(const platform::WriteFailure& failure) const;
+    // Puts the files a read received in their places; false (after saying why) when one could not.
+    bool placeReceivedFiles();
     std::string temporaryFolder() const;
     void deleteTemporaryFiles();
     void closeClientAndListener();
@@ -142,6 +151,9 @@ private:
     int fwIs501_ = 0;
     int dset600Count_ = 0;
     void* progressWindow_ = nullptr;
+    int temporaryFileError_ = 0; // why MakeTempFileName found no name
+    // The files of the read under way, complete but not yet in their places.
+    std::vector<std::unique_ptr<platform::FileWriter>> receivedFiles_;
 };
 
 } // namespace rk::link

@@ -118,9 +118,17 @@ int DeviceSession::ServiceProcess() {
     if (transferState_ == 2 ? !isFileList : transferState_ != 3) return refuse(403);
 
     if (!isFileList) {
+        // The copy that every served file leaves in the temporary area: a disk too full for it is
+        // said before the request is refused.
         const std::string copy = MakeTempFileName();
-        if (copy.empty() || !fs::copy_file(localFile, copy, fs::copy_options::overwrite_existing, error))
+        if (copy.empty()) {
+            warnWriteFailure({temporaryFolder(), temporaryFileError_});
             return refuse(403);
+        }
+        if (!fs::copy_file(localFile, copy, fs::copy_options::overwrite_existing, error)) {
+            warnWriteFailure({copy, error.value()});
+            return refuse(403);
+        }
         lastCopyFile_ = copy;
         if (name == "dset-600.txt") {
             // The second request after a file list is answered with the file's second half.

@@ -2,6 +2,7 @@
 
 #include "image/data_image.h"
 #include "phonebook/phonebook_file.h"
+#include "platform/file_writer.h"
 #include "platform/progress.h"
 #include "platform/text.h"
 
@@ -195,15 +196,26 @@ void PhonebookProcedures::prepareWrite(const std::string& password) {
     for (const char* page : kUploadPages) std::filesystem::remove(directory + page, error);
 
     // Likewise a speed-dial file that could not be written now: the one on the disk is older, and
-    // its pages would be sent as if they were the phonebook.
+    // its pages would be sent as if they were the phonebook. A file that cannot be written (a full
+    // disk) is named at once; the write then fails when the main unit asks for its pages.
+    const platform::Owner owner{seam.progress.windowHandle(platform::fileProgressTitle()), "file progress"};
+    const auto said = [&](int result, const platform::WriteFailure& failure) {
+        if (result != phonebook::kFileDone && failure.failed())
+            platform::showError(seam.ui, owner, platform::writeFailureText(failure));
+        return result == phonebook::kFileDone;
+    };
+    platform::WriteFailure failure;
     settings.unitOrderFlag = 1;
     settings.phoneFileName = "sys-tan.txt";
-    const int common = phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kCommonPhonebookFile);
+    const int common =
+        phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kCommonPhonebookFile, &failure);
     settings.unitOrderFlag = 0;
-    if (common == phonebook::kFileDone) static_cast<void>(session_.PrepareSysTanUpload());
+    if (said(common, failure)) said(session_.PrepareSysTanUpload(&failure), failure);
     settings.phoneFileName = "tel-tan.txt";
-    const int mine = phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile);
-    if (mine == phonebook::kFileDone) static_cast<void>(session_.PrepareTelTanUpload());
+    failure = {};
+    const int mine =
+        phonebook::writePhonebookFile(workspace_, seam.ui, phonebook::kMyPhonebookFile, &failure);
+    if (said(mine, failure)) said(session_.PrepareTelTanUpload(&failure), failure);
 }
 
 int PhonebookProcedures::runWrite() {

@@ -19,7 +19,6 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <unordered_map>
 
@@ -112,14 +111,14 @@ int DeviceSession::WritePhonebook(int paceFlag) {
     return result;
 }
 
-int DeviceSession::PrepareSysTanUpload() {
+int DeviceSession::PrepareSysTanUpload(platform::WriteFailure* failure) {
     return phonebook::makeMainUnitSystemFiles(workDirectory_ + "/sys-tan.txt",
-                                              workDirectory_ + "/sys-tan000.txt", fwIs100_ == 1);
+                                              workDirectory_ + "/sys-tan000.txt", fwIs100_ == 1, failure);
 }
 
-int DeviceSession::PrepareTelTanUpload() {
+int DeviceSession::PrepareTelTanUpload(platform::WriteFailure* failure) {
     return phonebook::makeMainUnitTelephoneFiles(workDirectory_ + "/tel-tan.txt",
-                                                 workDirectory_ + "/tel-tan101.txt", fwIs100_ == 1);
+                                                 workDirectory_ + "/tel-tan101.txt", fwIs100_ == 1, failure);
 }
 
 int DeviceSession::receiveLoop(int position) {
@@ -134,6 +133,7 @@ int DeviceSession::receiveLoop(int position) {
             returnConnection_->Close();
             record_.reset();
             returnConnection_.reset();
+            receivedFiles_.clear(); // nothing of a failed read takes a place in the work directory
             return -1;
         }
         if (fileList_.empty()) {
@@ -141,7 +141,7 @@ int DeviceSession::receiveLoop(int position) {
             for (int i = 0; i < 10; ++i) seam_.clock.pause(200);
             record_.reset();
             returnConnection_.reset();
-            return 0;
+            return placeReceivedFiles() ? 0 : -1;
         }
         record_.reset();
     }
@@ -176,8 +176,10 @@ int DeviceSession::ReceiveFile() {
     }
 
     const std::string copy = MakeTempFileName();
-    std::ofstream raw(copy, std::ios::binary | std::ios::trunc);
-    if (copy.empty() || !raw) return 0;
+    if (copy.empty()) {
+        warnWriteFailure({temporaryFolder(), temporaryFileError_});
+        return 0;
+    }
     lastCopyFile_ = copy;
     for (int i = 0; i < 10; ++i) seam_.clock.pause(1000);
 
@@ -186,32 +188,55 @@ int DeviceSession::ReceiveFile() {
     std::string body;
     // Whatever arrived is kept, even when the connection failed half-way: the XML load decides.
     if (length > 0) static_cast<void>(connection.ReceiveExactReported(body, length, 200, 1));
-    raw.write(body.data(), static_cast<std::streamsize>(body.size()));
-    raw.close();
+    platform::WriteFailure failure;
+    if (!platform::replaceFile(copy, body, &failure)) {
+        warnWriteFailure(failure);
+        return 0;
+    }
 
     // The answer is kept raw in the temporary area; line ends inside it stay exactly as sent.
     pugi::xml_document document;
     if (!document.load_file(copy.c_str(), pugi::parse_default & ~pugi::parse_eol, pugi::encoding_utf8))
         return 0;
 
-    platform::FileWriter output;
-    if (!output.open(workDirectory_ + "/" + currentFileName_)) return 0;
+    auto output = std::make_unique<platform::FileWriter>();
+    if (!output->open(workDirectory_ + "/" + currentFileName_)) {
+        warnWriteFailure(output->failure());
+        return 0;
+    }
     const auto header = workspace_.fileHeaderLine().formatNow();
-    output.write(std::string_view(header.data(), header.size()));
+    output->write(std::string_view(header.data(), header.size()));
     if (currentFileName_ == "sys-tan.txt")
-        output.write(phonebook::convertCommonPhonebook(firstElementText(document, "systan"), fwIs100_));
+        output->write(phonebook::convertCommonPhonebook(firstElementText(document, "systan"), fwIs100_));
     else if (currentFileName_ == "tel-tan.txt")
-        output.write(phonebook::convertMyPhonebook(firstElementText(document, "teltan"), fwIs100_));
+        output->write(phonebook::convertMyPhonebook(firstElementText(document, "teltan"), fwIs100_));
     else if (currentFileName_ == "one-touch.txt")
-        output.write(phonebook::convertOneTouchKeys(workspace_.image(), firstElementText(document, "i92")));
+        output->write(phonebook::convertOneTouchKeys(workspace_.image(), firstElementText(document, "i92")));
     else if (currentFileName_ == "nandemo.txt")
-        output.write(phonebook::convertAnythingKeys(workspace_.image(), firstElementText(document, "i14")));
+        output->write(phonebook::convertAnythingKeys(workspace_.image(), firstElementText(document, "i14")));
     else if (const DataSetRange* range = dataSetRangeOf(currentFileName_))
-        output.write(convertDataSetFile(workspace_.image(), document, *range, fwIs501_));
-    if (!output.commit()) return 0;
+        output->write(convertDataSetFile(workspace_.image(), document, *range, fwIs501_));
+    // On the disk, beside its place, until the whole read has arrived.
+    if (!output->finish()) {
+        warnWriteFailure(output->failure());
+        return 0;
+    }
+    receivedFiles_.push_back(std::move(output));
 
     removeFromFileList(currentFileName_);
     return 1;
+}
+
+bool DeviceSession::placeReceivedFiles() {
+    std::vector<std::unique_ptr<platform::FileWriter>> files = std::move(receivedFiles_);
+    receivedFiles_.clear();
+    for (const auto& file : files) {
+        if (!file->commit()) {
+            warnWriteFailure(file->failure());
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace rk::link

@@ -4,6 +4,7 @@
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/save_file.h"
+#include "platform/file_writer.h"
 #include "platform/text.h"
 
 #include <fcntl.h>
@@ -83,15 +84,26 @@ StepRunner blockingRunner(Workspace& workspace) {
 
 FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, const platform::Owner& owner,
                                      int kind, const FileChooser& choose, const StepRunner& run,
-                                     LoadObserver* observer) {
+                                     LoadReport* report, NonPhonebookFile nonPhonebook) {
     const std::optional<std::filesystem::path> chosen = chooseReadableFile(ui, owner, choose);
+    const bool refuse = nonPhonebook == NonPhonebookFile::Refuse;
+    std::optional<LoadReport> ownReport;
+    if (refuse && report == nullptr) report = &ownReport.emplace(workspace, kind);
     int result = kFileDone;
+    bool refused = false;
     run([&] {
         if (chosen) {
+            const FileHeaderLine carried = workspace.fileHeaderLine();
             setPhonebookFilePath(workspace, *chosen);
             // The operator's files always have the kana name first.
             workspace.fileSettings().unitOrderFlag = 0;
-            result = readPhonebookFile(workspace, ui, kind, observer);
+            result = readPhonebookFile(workspace, ui, kind, report);
+            refused = result == kFileDone && refuse && report->notPhonebook() != nullptr;
+            // Nothing was stored; the header line it may have had is not the phonebook's either.
+            if (refused) {
+                workspace.fileHeaderLine() = carried;
+                return result;
+            }
             if (result == kFileDone) workspace.flags().phonebookPresent = 1;
         }
         // Whatever the load did, cancel included, the backup copy follows the working copy.
@@ -99,6 +111,7 @@ FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, con
         return result;
     });
     if (!chosen) return FileStepResult::Cancelled;
+    if (refused) return FileStepResult::NotPhonebook;
     if (result == kFileDone) return FileStepResult::Done;
     platform::showError(ui, owner,
                         text::toCp932(result == kFileNotOpenable ? "\nファイルがありません。\n"
@@ -112,10 +125,18 @@ FileStepResult savePhonebookToFile(Workspace& workspace, const platform::Seam& s
     const std::optional<std::filesystem::path> chosen = choose();
     if (!chosen) return FileStepResult::Cancelled;
     std::error_code error;
-    const std::filesystem::path directory = std::filesystem::absolute(*chosen, error).parent_path();
+    const std::filesystem::path target = std::filesystem::absolute(*chosen, error);
+    // A pipe or a device would be replaced by a regular file (as the administrator, /dev/null
+    // itself), a directory cannot be: neither is a place for a phonebook.
+    const std::filesystem::file_status status = std::filesystem::status(target, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        platform::showError(seam.ui, owner,
+                            platform::writeFailureText({target, platform::WriteFailure::kNotRegularFile}));
+        return FileStepResult::Failed;
+    }
     // A disk whose free space cannot be told is tried all the same: the write reports its own
     // failure and never leaves a half-written file in place of the previous one.
-    const std::optional<std::uintmax_t> freeBytes = seam.system.freeDiskSpace(directory);
+    const std::optional<std::uintmax_t> freeBytes = seam.system.freeDiskSpace(target.parent_path());
     if (freeBytes && *freeBytes < saveSpaceEstimate(kind, memoryCountOf(workspace, kind))) {
         platform::showError(seam.ui, owner, text::toCp932("\n空き容量が不足しています。\n"));
         return FileStepResult::Failed;

@@ -4,7 +4,7 @@
 // line both call these, each with its own way of choosing a file and of running a locked step.
 #pragma once
 
-#include "phonebook/load_observer.h"
+#include "phonebook/load_report.h"
 #include "phonebook/workspace.h"
 #include "platform/seam.h"
 
@@ -34,20 +34,31 @@ using StepRunner = std::function<int(const PhonebookStep&)>;
 // The runner that waits for the lock on the calling thread.
 StepRunner blockingRunner(Workspace& workspace);
 
-enum class FileStepResult { Done, Cancelled, Failed };
+// NotPhonebook: a load refused a file that is no phonebook file of its kind.
+enum class FileStepResult { Done, Cancelled, Failed, NotPhonebook };
+
+// What a load does with a file that does not begin as a phonebook file of its kind, so that
+// nothing in it would be stored (empty, random bytes, a file of the other kind). The desktop
+// program loads it as the documents have it: the load succeeds and stores nothing. The command
+// line refuses it, so that such a file never becomes an empty phonebook that is saved or sent.
+enum class NonPhonebookFile { Load, Refuse };
 
 // "ファイルデータ読込" for a kind (1 common, 2 my phonebook): chooses a file until one exists and
 // can be opened (each refusal with the window's message), reads it into the working copy in the
 // PC's column order, and refreshes the backup copy whatever happened, cancel included.
-// PhonebookPresent is set after a load; a failed load shows the window's message. The observer,
-// when given, hears of every decision the parser takes (the command line's load report).
+// PhonebookPresent is set after a load; a failed load shows the window's message. The report,
+// when given, hears of every decision the parser takes (the command line's load report). A file
+// refused as no phonebook file changes nothing (not even the backup copy); the report's
+// notPhonebook() says why, and no message is shown.
 FileStepResult loadPhonebookFromFile(Workspace& workspace, platform::Ui& ui, const platform::Owner& owner,
                                      int kind, const FileChooser& choose, const StepRunner& run,
-                                     LoadObserver* observer = nullptr);
+                                     LoadReport* report = nullptr,
+                                     NonPhonebookFile nonPhonebook = NonPhonebookFile::Load);
 
-// "ファイルデータ保存" for a kind once the file window is open: chooses the file, refuses a disk
-// without the room the save needs (with the window's message), writes the working copy's phonebook
-// and reports a failed write.
+// "ファイルデータ保存" for a kind once the file window is open: chooses the file, refuses a target
+// that is there and is no regular file (a directory, a pipe, a device) and a disk without the room
+// the save needs (each with its message), writes the working copy's phonebook and reports a failed
+// write.
 FileStepResult savePhonebookToFile(Workspace& workspace, const platform::Seam& seam,
                                    const platform::Owner& owner, int kind, const FileChooser& choose,
                                    const StepRunner& run);

@@ -83,6 +83,10 @@ public:
     virtual void bodyBegins(std::span<const char> /*body*/, std::size_t /*headerBytes*/) {}
     virtual void bodyEnds() {}
 
+    // The file goes on after the bytes a load reads (the body's first `readBytes`): the rest is
+    // never looked at. Told right after bodyBegins.
+    virtual void restIgnored(std::size_t /*readBytes*/) {}
+
     // The column header, skipped whatever it says, and the one the file kind has.
     virtual void columnHeader(std::string_view /*text*/, std::string_view /*expected*/) {}
 

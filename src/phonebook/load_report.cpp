@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace rk::phonebook {
 namespace {
@@ -265,12 +266,35 @@ void LoadReport::notRecognised(NotRecognised why, int line, std::string_view lin
         reason = "the first record line must begin with memory 000 (\"000\" or \"0,\"): nothing is stored";
     findings_.push_back(
         finding(fileLine(line), 0, -1, FindingField::Line, lineText, {}, FindingAction::Skipped, reason));
+    notPhonebook_ = findings_.back();
+}
+
+void LoadReport::restIgnored(std::size_t readBytes) {
+    // The line in which the reading stops.
+    const std::string_view read(body_.data(), std::min(readBytes, body_.size()));
+    int line = 1;
+    for (std::size_t at = read.find("\r\n"); at != std::string_view::npos; at = read.find("\r\n", at + 2))
+        ++line;
+    findings_.push_back(finding(fileLine(line), 0, -1, FindingField::Line, {}, {}, FindingAction::Skipped,
+                                "the load reads the first " + std::to_string(readBytes) +
+                                    " bytes after the header line only: the rest of the file is ignored"));
+}
+
+bool LoadReport::isLastLine(std::string_view lineText) const {
+    const char* const end = body_.data() + body_.size();
+    const char* const after = lineText.data() + lineText.size();
+    const std::less_equal<const char*> notAfter;
+    if (body_.empty() || !notAfter(body_.data(), after) || !notAfter(after, end)) return false;
+    const std::string_view rest(after, static_cast<std::size_t>(end - after));
+    return rest.empty() || rest == "\r\n";
 }
 
 void LoadReport::lineSkipped(SkippedLine why, int line, std::string_view lineText, int position, int memory,
                              std::size_t limit) {
     const int number = fileLine(line);
     takeBlanks(lineText, number, nullptr, position, memory, findings_);
+    // The extra line end a spreadsheet saves after the last row is no damage.
+    if (why == SkippedLine::Blank && isLastLine(lineText)) return;
     std::string reason;
     switch (why) {
     case SkippedLine::TooLong:
@@ -503,6 +527,14 @@ std::string LoadReport::summaryText() const {
                        counted(counts.notStored, "line", "lines") + " not stored";
     if (counts.suspect > 0) text += ", " + std::to_string(counts.suspect) + " suspect";
     return text;
+}
+
+std::optional<LoadFinding> whyNoPhonebookFile(std::span<const char> file, int kind) {
+    const auto scratch = std::make_unique<Workspace>();
+    LoadReport report(*scratch, kind);
+    parsePhonebookFile(*scratch, kind, file, 0, &report);
+    if (const LoadFinding* why = report.notPhonebook()) return *why;
+    return std::nullopt;
 }
 
 } // namespace rk::phonebook

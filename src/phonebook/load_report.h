@@ -8,11 +8,15 @@
 #include "phonebook/workspace.h"
 
 #include <map>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace rk::phonebook {
+
+struct ReferenceSlot; // a memory as loaded and as a reference has it (load_suspects.cpp)
 
 enum class FindingField { Line, Number, Kanji, Kana, Group };
 enum class FindingAction { Skipped, Changed, Cut, Cleared, Suspect };
@@ -59,6 +63,10 @@ public:
 
     // In the order of the file's lines; findings without a line last.
     const std::vector<LoadFinding>& findings() const { return findings_; }
+    // The finding that the data does not begin as a file of the kind must (nothing is stored):
+    // the file is no phonebook file of this kind. nullptr for a phonebook file, even one whose
+    // memories are all empty.
+    const LoadFinding* notPhonebook() const { return notPhonebook_ ? &*notPhonebook_ : nullptr; }
     bool empty() const { return findings_.empty(); }
     LoadSummary summary() const;
     // "990 memories stored, 2 changed by the load, 1 line not stored[, 3 suspect]".
@@ -68,6 +76,7 @@ public:
     void headerLine(std::span<const char> bytes) override;
     void bodyBegins(std::span<const char> body, std::size_t headerBytes) override;
     void bodyEnds() override;
+    void restIgnored(std::size_t readBytes) override;
     void columnHeader(std::string_view text, std::string_view expected) override;
     void notRecognised(NotRecognised why, int line, std::string_view text) override;
     void lineSkipped(SkippedLine why, int line, std::string_view text, int position, int memory,
@@ -102,6 +111,10 @@ private:
     void takeBlanks(std::string_view line, int fileLineNumber, const RecordFields* fields, int position,
                     int memory, std::vector<LoadFinding>& into);
     std::string memoryText(int position, int memory) const;
+    // Whether a line of the body is its last: nothing but a line end follows it.
+    bool isLastLine(std::string_view lineText) const;
+    // Against a reference: entries of the reference that the file holds at other memories.
+    void suspectMovedEntries(const std::vector<ReferenceSlot>& slots);
     int memoryCount() const;
     void sortFindings();
 
@@ -113,6 +126,12 @@ private:
     std::size_t headerBytes_ = 0;
     std::map<int, MemoryState> memories_; // by position * 1000 + memory
     std::vector<LoadFinding> findings_;
+    std::optional<LoadFinding> notPhonebook_;
 };
+
+// Whether bytes of a file begin as a phonebook file of a kind, judged as a load judges them (in a
+// workspace of its own; nothing is stored anywhere): nullopt when they do, else the load report's
+// finding that says why not.
+std::optional<LoadFinding> whyNoPhonebookFile(std::span<const char> file, int kind);
 
 } // namespace rk::phonebook

@@ -62,7 +62,8 @@ std::vector<std::string> makePages(std::span<const char> source, bool separatorF
 }
 
 int writePages(const std::filesystem::path& source, const std::filesystem::path& destination,
-               bool separatorFlag, const PageFormat& format, std::span<const std::string_view> names) {
+               bool separatorFlag, const PageFormat& format, std::span<const std::string_view> names,
+               platform::WriteFailure* failure) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(source, error)) return 30;
     std::ifstream input(source, std::ios::binary);
@@ -74,7 +75,7 @@ int writePages(const std::filesystem::path& source, const std::filesystem::path&
     const std::vector<std::string> pages = makePages(bytes, separatorFlag, format);
     for (std::size_t i = 0; i < pages.size() && i < names.size(); ++i) {
         const std::filesystem::path target = i == 0 ? destination : destination.parent_path() / names[i];
-        if (!platform::replaceFile(target, pages[i])) return 30;
+        if (!platform::replaceFile(target, pages[i], failure)) return 30;
     }
     return 0;
 }
@@ -93,13 +94,13 @@ std::vector<std::string> mainUnitTelephonePages(std::span<const char> source, bo
 }
 
 int makeMainUnitSystemFiles(const std::filesystem::path& source, const std::filesystem::path& destination,
-                            bool separatorFlag) {
-    return writePages(source, destination, separatorFlag, kSystemFormat, kSystemPageFiles);
+                            bool separatorFlag, platform::WriteFailure* failure) {
+    return writePages(source, destination, separatorFlag, kSystemFormat, kSystemPageFiles, failure);
 }
 
 int makeMainUnitTelephoneFiles(const std::filesystem::path& source, const std::filesystem::path& destination,
-                               bool separatorFlag) {
-    return writePages(source, destination, separatorFlag, kTelephoneFormat, kTelephonePageFiles);
+                               bool separatorFlag, platform::WriteFailure* failure) {
+    return writePages(source, destination, separatorFlag, kTelephoneFormat, kTelephonePageFiles, failure);
 }
 
 } // namespace rk::phonebook

@@ -4,6 +4,8 @@
 // tel-tan176.txt.
 #pragma once
 
+#include "platform/file_writer.h"
+
 #include <array>
 #include <filesystem>
 #include <span>
@@ -20,11 +22,11 @@ constexpr std::array<std::string_view, 4> kTelephonePageFiles = {"tel-tan101.txt
 // Converts a PC-side file into the page files. The first page goes to `destination`, the later
 // ones beside it under their fixed names. With the separator flag (main unit firmware 1.00)
 // every comma inside a record is written as "s". 0 when done, 30 when the source could not be
-// read or a page could not be written.
+// read or a page could not be written (`failure`, when given, then says which and why).
 int makeMainUnitSystemFiles(const std::filesystem::path& source, const std::filesystem::path& destination,
-                            bool separatorFlag);
+                            bool separatorFlag, platform::WriteFailure* failure = nullptr);
 int makeMainUnitTelephoneFiles(const std::filesystem::path& source, const std::filesystem::path& destination,
-                               bool separatorFlag);
+                               bool separatorFlag, platform::WriteFailure* failure = nullptr);
 
 // The same over bytes: the pages' contents in order. A page is opened after every 500th record
 // (up to the last page), so a source that ends early yields fewer pages.

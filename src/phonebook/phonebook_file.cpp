@@ -72,20 +72,30 @@ bool startsWithUtf8Mark(std::span<const char> file) {
     return std::string_view(file.data(), file.size()).starts_with(kUtf8Mark);
 }
 
-// The Shift-JIS of a file that starts with the mark (which goes).
-std::string fromUtf8File(std::span<const char> file, LoadObserver* observer) {
-    const std::string_view utf8(file.data() + kUtf8Mark.size(),
-                                std::min(file.size() - kUtf8Mark.size(), kUtf8ReadLimit));
+// The Shift-JIS of a file that starts with the mark (which goes), and whether the file went on
+// beyond what the load converts.
+struct ConvertedFile {
+    std::string text;
+    bool restIgnored = false;
+};
+
+ConvertedFile fromUtf8File(std::span<const char> file, LoadObserver* observer) {
+    const std::size_t size = file.size() - kUtf8Mark.size();
+    const std::string_view utf8(file.data() + kUtf8Mark.size(), std::min(size, kUtf8ReadLimit));
     std::vector<text::BlankedCharacter> blanked;
-    std::string converted = text::toCp932WithBlanks(utf8, observer ? &blanked : nullptr);
+    ConvertedFile converted{text::toCp932WithBlanks(utf8, observer ? &blanked : nullptr),
+                            size > kUtf8ReadLimit};
     if (observer) observer->convertedFromUtf8(blanked);
     return converted;
 }
 
+// `restBeyond`: the file goes on after the bytes at hand.
 void parseBody(Workspace& workspace, int kind, std::span<const char> body, int unitOrderFlag,
-               std::size_t headerBytes, LoadObserver* observer) {
+               std::size_t headerBytes, bool restBeyond, LoadObserver* observer) {
+    restBeyond = restBeyond || body.size() > LineTable::kTotalBytes;
     body = body.first(std::min(body.size(), LineTable::kTotalBytes));
     if (observer) observer->bodyBegins(body, headerBytes);
+    if (observer && restBeyond) observer->restIgnored(body.size());
     if (kind == kMyPhonebookFile)
         parseMyPhonebook(workspace, body, observer);
     else
@@ -95,12 +105,12 @@ void parseBody(Workspace& workspace, int kind, std::span<const char> body, int u
 
 // The header line's carried fields and the parse, over the bytes of a whole Shift-JIS file.
 void parseShiftJisFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag,
-                       LoadObserver* observer) {
+                       bool restBeyond, LoadObserver* observer) {
     const bool hasHeader =
         workspace.fileHeaderLine().takeFrom(file.first(std::min(file.size(), FileHeaderLine::kBytes)));
     const std::size_t headerBytes = hasHeader ? std::min(file.size(), FileHeaderLine::kBytes) : 0;
     if (observer && hasHeader) observer->headerLine(file.first(headerBytes));
-    parseBody(workspace, kind, file.subspan(headerBytes), unitOrderFlag, headerBytes, observer);
+    parseBody(workspace, kind, file.subspan(headerBytes), unitOrderFlag, headerBytes, restBeyond, observer);
 }
 
 std::string phonebookPath(Workspace& workspace) {
@@ -120,8 +130,14 @@ std::size_t readUpTo(int descriptor, char* data, std::size_t size) {
     return total;
 }
 
+// Whether anything follows what was read.
+bool moreToRead(int descriptor) {
+    char byte = 0;
+    return readUpTo(descriptor, &byte, 1) == 1;
+}
+
 // The rest of a UTF-8 file whose first bytes were read already, up to the read limit.
-std::string readUtf8File(int descriptor, std::span<const char> start) {
+std::string readUtf8File(int descriptor, std::span<const char> start, bool& restBeyond) {
     std::string file(start.data(), start.size());
     const std::size_t limit = kUtf8Mark.size() + kUtf8ReadLimit;
     std::size_t total = file.size();
@@ -131,6 +147,30 @@ std::string readUtf8File(int descriptor, std::span<const char> start) {
         if (total < file.size()) break;
     }
     file.resize(total);
+    restBeyond = total == limit && moreToRead(descriptor);
+    return file;
+}
+
+// What a load reads of a file, from an open descriptor: the header line and the body up to the
+// staging area's size (more for UTF-8, which shrinks when converted).
+std::string readLoadedBytes(int descriptor) {
+    FileHeaderLine::Line header{};
+    const std::size_t headerBytes = readUpTo(descriptor, header.data(), header.size());
+    const std::span<const char> start(header.data(), headerBytes);
+    if (startsWithUtf8Mark(start)) {
+        bool restBeyond = false;
+        return readUtf8File(descriptor, start, restBeyond);
+    }
+    std::string file(start.data(), start.size());
+    // Without a header line the body starts at the file's first byte.
+    const std::size_t limit = (file.starts_with('2') ? headerBytes : 0) + LineTable::kTotalBytes;
+    std::size_t total = file.size();
+    while (total < limit) {
+        file.resize(std::min(limit, std::max<std::size_t>(total * 2, 65536)));
+        total += readUpTo(descriptor, file.data() + total, file.size() - total);
+        if (total < file.size()) break;
+    }
+    file.resize(std::min(total, limit));
     return file;
 }
 
@@ -139,20 +179,33 @@ std::string readUtf8File(int descriptor, std::span<const char> start) {
 void parsePhonebookFile(Workspace& workspace, int kind, std::span<const char> file, int unitOrderFlag,
                         LoadObserver* observer) {
     if (startsWithUtf8Mark(file)) {
-        const std::string converted = fromUtf8File(file, observer);
-        parseShiftJisFile(workspace, kind, converted, unitOrderFlag, observer);
+        const ConvertedFile converted = fromUtf8File(file, observer);
+        parseShiftJisFile(workspace, kind, converted.text, unitOrderFlag, converted.restIgnored, observer);
         return;
     }
-    parseShiftJisFile(workspace, kind, file, unitOrderFlag, observer);
+    parseShiftJisFile(workspace, kind, file, unitOrderFlag, false, observer);
 }
 
-int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind) {
+std::optional<std::string> readPhonebookFileBytes(const std::filesystem::path& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return std::nullopt;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return std::nullopt;
+    }
+    std::string file = readLoadedBytes(descriptor);
+    ::close(descriptor);
+    return file;
+}
+
+int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind, platform::WriteFailure* failure) {
     const platform::WaitCursor waiting(ui);
     const PhonebookFileSettings& settings = workspace.fileSettings();
     const std::string content =
         formatPhonebookFile(workspace, kind, workspace.fileHeaderLine().formatNow(),
                             kind == kCommonPhonebookFile ? settings.unitOrderFlag : 0);
-    return platform::replaceFile(phonebookPath(workspace), content) ? kFileDone : kFileNotOpenable;
+    return platform::replaceFile(phonebookPath(workspace), content, failure) ? kFileDone : kFileNotOpenable;
 }
 
 int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind, LoadObserver* observer) {
@@ -170,9 +223,12 @@ int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind, LoadObse
     const std::span<const char> start(header.data(), headerBytes);
     if (startsWithUtf8Mark(start)) {
         // Converted whole, then parsed as its Shift-JIS twin would be.
-        const std::string file = readUtf8File(descriptor, start);
+        bool restBeyond = false;
+        const std::string file = readUtf8File(descriptor, start, restBeyond);
         ::close(descriptor);
-        parsePhonebookFile(workspace, kind, file, unitOrderFlag, observer);
+        ConvertedFile converted = fromUtf8File(file, observer);
+        converted.restIgnored = converted.restIgnored || restBeyond;
+        parseShiftJisFile(workspace, kind, converted.text, unitOrderFlag, converted.restIgnored, observer);
         return kFileDone;
     }
     const bool hasHeader = workspace.fileHeaderLine().takeFrom(start);
@@ -186,9 +242,10 @@ int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind, LoadObse
     table.clear();
     const std::span<char, LineTable::kTotalBytes> area = table.bytes();
     const std::size_t bodyBytes = readUpTo(descriptor, area.data(), area.size());
+    const bool restBeyond = bodyBytes == area.size() && moreToRead(descriptor);
     ::close(descriptor);
     parseBody(workspace, kind, std::span<const char>(area.data(), bodyBytes), unitOrderFlag,
-              hasHeader ? headerBytes : 0, observer);
+              hasHeader ? headerBytes : 0, restBeyond, observer);
     return kFileDone;
 }
 

@@ -10,8 +10,11 @@
 #include "phonebook/line_table.h"
 #include "phonebook/load_observer.h"
 #include "phonebook/workspace.h"
+#include "platform/file_writer.h"
 #include "platform/ui.h"
 
+#include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -27,17 +30,25 @@ constexpr int kFileNotOpenable = 30;
 
 // Writes the phonebook of a kind from the working copy to PhoneDir + PhoneFileName. The previous
 // file is replaced only once the new one is complete. 0 when written, 30 when the file could not
-// be created (also after creating its directory). The wait cursor shows while it runs.
-[[nodiscard]] int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind);
+// be created (also after creating its directory; `failure`, when given, then says why). The wait
+// cursor shows while it runs.
+[[nodiscard]] int writePhonebookFile(Workspace& workspace, platform::Ui& ui, int kind,
+                                     platform::WriteFailure* failure = nullptr);
 
 // Reads PhoneDir + PhoneFileName into the working copy through the plain stores. Loading does
 // not clear first. 0 when read (also when the content was not recognised and nothing was
 // stored), 30 when the file could not be opened. A file that starts with the UTF-8 byte-order
 // mark (a spreadsheet's "CSV UTF-8") is converted to Shift-JIS first, each character Shift-JIS
-// cannot hold becoming a blank. The observer, when given, hears of every decision the parser
-// takes; what is stored is the same with or without it.
+// cannot hold becoming a blank. Only the first 1,920,000 bytes after the header line are read.
+// The observer, when given, hears of every decision the parser takes (and of a rest of the file
+// that is not read); what is stored is the same with or without it.
 [[nodiscard]] int readPhonebookFile(Workspace& workspace, platform::Ui& ui, int kind,
                                     LoadObserver* observer = nullptr);
+
+// The bytes of a file that readPhonebookFile looks at, and no more (a file of any size costs at
+// most that much memory); parsePhonebookFile over them stores what readPhonebookFile would.
+// nullopt when the file cannot be opened or is no regular file.
+std::optional<std::string> readPhonebookFileBytes(const std::filesystem::path& path);
 
 // ---- the formats over bytes ----
 

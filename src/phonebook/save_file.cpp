@@ -17,16 +17,6 @@ void setPhonebookFilePath(Workspace& workspace, const std::filesystem::path& pat
     settings.phoneDir = directory;
 }
 
-int savePhonebookFile(Workspace& workspace, platform::Ui& ui, const std::filesystem::path& path, int kind) {
-    setPhonebookFilePath(workspace, path);
-    return writePhonebookFile(workspace, ui, kind);
-}
-
-int loadPhonebookFile(Workspace& workspace, platform::Ui& ui, const std::filesystem::path& path, int kind) {
-    setPhonebookFilePath(workspace, path);
-    return readPhonebookFile(workspace, ui, kind);
-}
-
 std::uintmax_t saveSpaceEstimate(int kind, int memoryCount) {
     if (kind == kMyPhonebookFile) return memoryCount <= 10 ? 2000 : 4000;
     if (memoryCount <= 80) return 2000;

@@ -1,7 +1,12 @@
 #include "platform/file_writer.h"
 
+#include "platform/text.h"
+
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <string>
@@ -31,17 +36,18 @@ std::size_t allowance(std::size_t wanted) {
     return granted;
 }
 
-bool writeAll(int descriptor, const char* data, std::size_t size) {
+// 0, or the error number of the write that failed.
+int writeAll(int descriptor, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(descriptor, data, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return errno;
         }
         data += written;
         size -= static_cast<std::size_t>(written);
     }
-    return true;
+    return 0;
 }
 
 // Makes a rename in a directory survive a power loss; a failure here does not undo the save.
@@ -52,15 +58,85 @@ void syncDirectory(const std::filesystem::path& directory) {
     ::close(descriptor);
 }
 
+// The temporary file of a writer: ".NAME.PID.COUNTER.tmp" beside the target.
+std::string temporaryPrefix(const std::filesystem::path& target) {
+    return "." + target.filename().string() + ".";
+}
+
+// The process that made a temporary file of the target, from its name; 0 when the name is none of
+// ours.
+pid_t temporaryOwner(std::string_view name, std::string_view prefix) {
+    constexpr std::string_view kSuffix = ".tmp";
+    if (!name.starts_with(prefix) || !name.ends_with(kSuffix)) return 0;
+    const std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+    const std::size_t dot = middle.find('.');
+    if (dot == std::string_view::npos) return 0;
+    pid_t owner = 0;
+    const std::string_view pid = middle.substr(0, dot);
+    const auto [end, error] = std::from_chars(pid.data(), pid.data() + pid.size(), owner);
+    if (error != std::errc() || end != pid.data() + pid.size() || owner <= 0) return 0;
+    const std::string_view counter = middle.substr(dot + 1);
+    if (counter.empty() || counter.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+    return owner;
+}
+
+// Removes the temporary files that writers of the same target left when their process was
+// killed half-way. A process that still runs (or that we may not signal) keeps its file.
+void removeStaleTemporaries(const std::filesystem::path& target) {
+    const std::string prefix = temporaryPrefix(target);
+    std::error_code error;
+    const std::filesystem::path directory = target.parent_path().empty() ? "." : target.parent_path();
+    for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        const pid_t owner = temporaryOwner(name, prefix);
+        if (owner == 0 || owner == ::getpid()) continue;
+        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        std::error_code ignored;
+        if (entry->is_regular_file(ignored)) std::filesystem::remove(entry->path(), ignored);
+    }
+}
+
 } // namespace
+
+std::string writeFailureText(const WriteFailure& failure) {
+    const std::string path = failure.path.string();
+    if (failure.error == WriteFailure::kNotRegularFile)
+        return text::toCp932("\n" + path + " は通常のファイルではないため、書き込めません。\n");
+    std::string reason;
+    const int error = failure.error != 0 ? failure.error : EIO;
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        reason = "ディスクの空き容量が不足しています。";
+        break;
+    case EACCES:
+    case EPERM:
+        reason = "書き込みの権限がありません。";
+        break;
+    case EROFS:
+        reason = "読み取り専用のディスクです。";
+        break;
+    default:
+        reason = std::strerror(error);
+        break;
+    }
+    return text::toCp932("\n" + path + " を書き込めませんでした。\n" + reason + "\n");
+}
 
 FileWriter::~FileWriter() {
     discard();
 }
 
+void FileWriter::fail(int error) {
+    if (failure_.failed()) return;
+    failure_.path = target_;
+    failure_.error = error != 0 ? error : EIO;
+}
+
 bool FileWriter::open(const std::filesystem::path& target, bool createDirectory) {
     discard();
-    failed_ = false;
+    failure_ = WriteFailure{};
     target_ = target;
     std::error_code error;
     // Through a symbolic link the file it names is replaced, not the link.
@@ -68,15 +144,25 @@ bool FileWriter::open(const std::filesystem::path& target, bool createDirectory)
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
         if (!error) target_ = resolved;
     }
+    // A directory, a pipe or a device in the target's place is never replaced by a file.
+    struct stat existing {};
+    const bool exists = ::stat(target_.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        fail(WriteFailure::kNotRegularFile);
+        return false;
+    }
     // A file that may not be written stays as it is, as it would if it were opened for writing.
-    if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0) return false;
+    if (exists && ::access(target_.c_str(), W_OK) != 0) {
+        fail(errno);
+        return false;
+    }
     const std::filesystem::path directory = target_.parent_path();
     if (createDirectory && !directory.empty()) std::filesystem::create_directories(directory, error);
+    removeStaleTemporaries(target_);
     // A name of our own beside the target, so that the final rename stays on one file system.
+    int openError = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name(1, '.');
-        name += target_.filename().string();
-        name += '.';
+        std::string name = temporaryPrefix(target_);
         name += std::to_string(::getpid());
         name += '.';
         name += std::to_string(temporaryCounter.fetch_add(1));
@@ -84,33 +170,51 @@ bool FileWriter::open(const std::filesystem::path& target, bool createDirectory)
         temporary_ = directory / name;
         descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor_ >= 0) break;
-        if (errno != EEXIST) break;
+        openError = errno;
+        if (openError != EEXIST) break;
     }
     if (descriptor_ < 0) {
         temporary_.clear();
+        fail(openError);
         return false;
     }
     // Keep the permissions of a file we replace.
-    struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(descriptor_, existing.st_mode & 07777);
+    if (exists) ::fchmod(descriptor_, existing.st_mode & 07777);
     return true;
 }
 
 bool FileWriter::write(std::string_view bytes) {
-    if (descriptor_ < 0 || failed_) return false;
+    if (descriptor_ < 0 || failure_.failed()) return false;
     const std::size_t granted = allowance(bytes.size());
-    if (!writeAll(descriptor_, bytes.data(), granted) || granted < bytes.size()) failed_ = true;
-    return !failed_;
+    const int error = writeAll(descriptor_, bytes.data(), granted);
+    if (error != 0)
+        fail(error);
+    else if (granted < bytes.size())
+        fail(ENOSPC);
+    return !failure_.failed();
+}
+
+bool FileWriter::finish() {
+    if (finished_) return true;
+    if (descriptor_ < 0) return false;
+    if (!failure_.failed() && failsForTesting(target_)) fail(ENOSPC);
+    if (!failure_.failed() && ::fsync(descriptor_) != 0) fail(errno);
+    if (::close(descriptor_) != 0) fail(errno);
+    descriptor_ = -1;
+    if (failure_.failed()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+        return false;
+    }
+    finished_ = true;
+    return true;
 }
 
 bool FileWriter::commit() {
-    if (descriptor_ < 0) return false;
-    bool good = !failed_ && !failsForTesting(target_) && ::fsync(descriptor_) == 0;
-    good = ::close(descriptor_) == 0 && good;
-    descriptor_ = -1;
-    if (good) good = ::rename(temporary_.c_str(), target_.c_str()) == 0;
-    if (!good) {
+    if (!finish()) return false;
+    finished_ = false;
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        fail(errno);
         ::unlink(temporary_.c_str());
         temporary_.clear();
         return false;
@@ -125,17 +229,25 @@ void FileWriter::discard() {
         ::close(descriptor_);
         descriptor_ = -1;
     }
+    finished_ = false;
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());
         temporary_.clear();
     }
 }
 
-bool replaceFile(const std::filesystem::path& target, std::string_view content) {
+bool replaceFile(const std::filesystem::path& target, std::string_view content, WriteFailure* failure) {
     FileWriter writer;
-    if (!writer.open(target) && !writer.open(target, true)) return false;
-    writer.write(content);
-    return writer.commit();
+    bool opened = writer.open(target);
+    // The second attempt makes the directory first; what is no regular file stays refused.
+    if (!opened && writer.failure().error != WriteFailure::kNotRegularFile)
+        opened = writer.open(target, true);
+    if (opened) {
+        writer.write(content);
+        if (writer.commit()) return true;
+    }
+    if (failure != nullptr) *failure = writer.failure();
+    return false;
 }
 
 void setFileWriteLimitForTesting(std::optional<std::size_t> bytes) {

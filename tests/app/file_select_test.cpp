@@ -600,6 +600,38 @@ private slots:
         }
     }
 
+    // A pipe where the file would go is no place for a phonebook: it stays a pipe, and the
+    // message says why.
+    void savingOverSomethingThatIsNoFileIsRefused() {
+        testing::TempDir folder;
+        const std::filesystem::path pipe = folder / "pipe.rkdat";
+        QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
+        testing::RecordingUi recorder(uiSwitch());
+        recorder.answer(Answer::Ok);
+        CFileSelectDlg window(FileOperation::Save, ws(), seam());
+        window.show();
+
+        ModalScript script;
+        script.expect<QFileDialog>([&](QFileDialog* dialog) { typeAndAccept(dialog, qPath(pipe)); });
+        // The name exists: the dialog asks before replacing it.
+        script.expect<QMessageBox>([&](QMessageBox* box) {
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            QTimer::singleShot(0, yes, [yes] { yes->click(); });
+        });
+        QTest::mouseClick(button(window, "id2554"), Qt::LeftButton);
+
+        QVERIFY2(script.failures().isEmpty(), qPrintable(script.failures().join(u'\n')));
+        QVERIFY(script.done());
+        QCOMPARE(recorder.boxes().size(), std::size_t(1));
+        QCOMPARE(bytesOf(recorder.boxes()[0].text),
+                 bytesOf(text::toCp932("\n" + pipe.string() +
+                                       " は通常のファイルではないため、書き込めません。\n")));
+        QCOMPARE(bytesOf(recorder.boxes()[0].caption), bytesOf(kErrorCaption));
+        QVERIFY(recorder.boxes()[0].icon == Icon::Exclamation);
+        QVERIFY(std::filesystem::is_fifo(pipe));
+        QVERIFY(buttonsEnabled(window));
+    }
+
     // The disk fills up half-way through the save: the previous file stays as it was, and the
     // window is usable again.
     void failedSaveKeepsThePreviousFile() {

@@ -256,7 +256,7 @@ private slots:
         // The main window takes the history folder when it opens: the test's own, outside the
         // work directory.
         history_ = std::make_unique<testing::TempDir>();
-        ::setenv("RKDIAL_HISTORY", (history_->path() / "history").c_str(), 1);
+        harness().application.setHistoryFolder(history_->path() / "history");
         window_ = std::make_unique<app::CMainMenuDlg>(harness().application);
         window_->show();
         session().setListenAddress("127.0.0.1");

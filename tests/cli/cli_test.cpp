@@ -1,3 +1,4 @@
+#include "cli/options.h"
 #include "cli/terminal_ui.h"
 #include "platform/text.h"
 #include "support/process.h"
@@ -7,11 +8,20 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <tuple>
+#include <vector>
 
 using rk::testing::runCommand;
+
+extern char** environ;
 
 namespace {
 
@@ -32,13 +42,122 @@ TEST(CommandLine, VersionNamesTheRelease) {
     EXPECT_EQ(result.output, "rkdial-cli 5.1.0.1\n");
 }
 
-TEST(CommandLine, UnknownCommandOrNoneFails) {
+TEST(CommandLine, UnknownCommandOrNoneIsAUsageError) {
     auto unknown = runCommand(kCli + " frobnicate 2>&1 >/dev/null");
-    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown command \"frobnicate\""), std::string::npos);
     auto none = runCommand(kCli + " 2>&1 >/dev/null");
-    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.status, 2);
     EXPECT_NE(none.output.find("Usage:"), std::string::npos);
+}
+
+// Every command: --help on standard output with status 0; a command line it cannot use refused
+// with status 2 and the reason first on standard error.
+TEST(CommandLine, EveryCommandHelpsAndRefusesWhatItCannotUse) {
+    for (const char* command : {"help", "version", "convert", "check", "exec", "dataset", "read", "write",
+                                "history", "diff", "restore", "serve", "import"}) {
+        const auto help = runCommand(kCli + " " + command + " --help 2>&1 >/dev/null");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_EQ(help.output, "") << command;
+        const auto shown = runCommand(kCli + " " + command + " --help 2>/dev/null");
+        EXPECT_NE(shown.output.find("Usage: rkdial-cli " + std::string(command)), std::string::npos)
+            << shown.output;
+    }
+    const std::string transfer = " --host pbx --password 1234 --dir /nonexistent/rk";
+    const std::pair<std::string, std::string> refused[] = {
+        {"read" + transfer + " --port 70000",
+         "rkdial-cli read: --port: must be a port from 1 to 65535, not \"70000\""},
+        {"write" + transfer + " --listen-port 0",
+         "rkdial-cli write: --listen-port: must be a port from 1 to 65535, not \"0\""},
+        {"serve --port 65536", "rkdial-cli serve: --port: must be a port from 0 to 65535, not \"65536\""},
+        {"serve --port 8o", "rkdial-cli serve: --port: must be a port from 0 to 65535, not \"8o\""},
+        {"serve --memory 700", "rkdial-cli serve: --memory: must be 600 or 990, not \"700\""},
+        {"diff a b --memory 60", "rkdial-cli diff: --memory: must be 600 or 990, not \"60\""},
+        {"exec --memory 990 --memory 600 '*120#'",
+         "rkdial-cli exec: --memory is given 2 times: give it once"},
+        {"check --kind common --kind my file", "rkdial-cli check: --kind is given 2 times: give it once"},
+        {"diff a b --host pbx --host other", "rkdial-cli diff: --host is given 2 times: give it once"},
+        {"read" + transfer + " --save-common book.rkdat --save-my ./book.rkdat",
+         "rkdial-cli read: --save-common and --save-my name the same file"},
+        {"serve --save-common book.rkdat --save-my book.rkdat",
+         "rkdial-cli serve: --save-common and --save-my name the same file"},
+        {"write --host pbx --dry-run --verify", "rkdial-cli write: --dry-run excludes --verify"},
+        {"write --password 1234 --dry-run", "rkdial-cli write: --dry-run needs --host"},
+        {"restore" + transfer, "rkdial-cli restore: SNAPSHOT is required"},
+        {"history --frob", "rkdial-cli history: The following argument was not expected: --frob"},
+    };
+    for (const auto& [arguments, message] : refused) {
+        const auto result = runCommand(kCli + " " + arguments + " 2>&1 >/dev/null");
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.output.substr(0, result.output.find('\n')), message) << arguments;
+        EXPECT_NE(result.output.find("\nUsage: rkdial-cli "), std::string::npos) << result.output;
+    }
+}
+
+// The telephone positions an option may name: 101..200, in digits.
+TEST(CommandLine, APositionIsATelephoneOf101To200) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--position", "101"}, ""},
+        {{"--position", "200"}, ""},
+        {{"--position", "100"}, "--position: must be a telephone position from 101 to 200, not \"100\""},
+        {{"--position", "201"}, "--position: must be a telephone position from 101 to 200, not \"201\""},
+        {{"--position", "1o1"}, "--position: must be a telephone position from 101 to 200, not \"1o1\""},
+        {{"--position", "+150"}, "--position: must be a telephone position from 101 to 200, not \"+150\""},
+    };
+    for (const auto& [arguments, message] : cases) {
+        rk::cli::CommandLine line("import", "Usage: rkdial-cli import --position NNN\n");
+        int position = 0;
+        rk::cli::addPositionOption(line.app(), "--position", position);
+        ::testing::internal::CaptureStderr();
+        const std::optional<int> status = line.parse(arguments);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        if (message.empty()) {
+            EXPECT_FALSE(status) << said;
+            EXPECT_EQ(std::to_string(position), arguments[1]);
+        } else {
+            EXPECT_EQ(status, rk::cli::kUsageError);
+            EXPECT_EQ(said, "rkdial-cli import: " + message + "\nUsage: rkdial-cli import --position NNN\n");
+        }
+    }
+}
+
+// A file that does not begin as a phonebook file is never loaded as an empty phonebook, which
+// would then be saved, served or sent: each command refuses it before it saves, listens or connects.
+TEST(CommandLine, NoPhonebookFileIsEverSavedServedOrSent) {
+    rk::testing::TempDir work;
+    work.write("garbage.csv", std::string(3000, 'x'));
+    std::filesystem::create_directories(work / "snapshot");
+    work.write("snapshot/snapshot.txt", "direction: read\nmemories: 600\n");
+    work.write("snapshot/sys-tan.txt", "");
+    work.write("snapshot/tel-tan.txt", "");
+    const std::string garbage = (work / "garbage.csv").string();
+    const std::string why =
+        " is no common phonebook file: line 1: no CR LF line end anywhere (lines must end "
+        "with CR LF): nothing is stored\n";
+    // Nothing listens on port 1: a command that got as far as connecting would say so.
+    const std::string unit = " --host 127.0.0.1 --port 1 --password 1234 --dir " + (work / "pc").string();
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"write" + unit + " --common " + garbage + " --no-pauses", 1, "rkdial-cli: " + garbage + why},
+        {"write --host 127.0.0.1 --dry-run --common " + garbage, 2, "rkdial-cli: " + garbage + why},
+        {"serve --port 0 --common " + garbage + " --save-common " + (work / "saved.rkdat").string(), 1,
+         "rkdial-cli: " + garbage + why},
+        {"restore " + (work / "snapshot").string() + unit + " --yes --no-pauses", 1,
+         "rkdial-cli: " + (work / "snapshot" / "sys-tan.txt").string() + why +
+             "rkdial-cli: " + (work / "snapshot" / "tel-tan.txt").string() +
+             " is no my phonebook file: line 1: no CR LF line end anywhere (lines must end with CR LF): "
+             "nothing "
+             "is stored\nrkdial-cli: cannot use the snapshot " +
+             (work / "snapshot").string() + "\n"},
+        {"diff " + garbage + " " + garbage, 2, "rkdial-cli: " + garbage + why},
+    };
+    for (const auto& [arguments, status, output] : cases) {
+        // A serve that took the file would serve until stopped.
+        const auto result = runCommand("timeout 20 " + kCli + " " + arguments + " 2>&1");
+        EXPECT_EQ(result.status, status) << arguments;
+        EXPECT_EQ(result.output, output) << arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(work / "saved.rkdat"));
+    EXPECT_FALSE(std::filesystem::exists(work / "pc" / "sys-tan.txt"));
 }
 
 // Two snapshots written by hand: in each book memories added, cleared and changed, some of them in
@@ -137,6 +256,59 @@ TEST(CommandLine, DiffShowsEveryMemoryThatDiffersAndExitsAsDiffDoes) {
     }
 }
 
+// diff reads no more of a file than the load does, so that a huge one costs no memory to speak
+// of (a 200 MB file once took 253 MB).
+TEST(CommandLine, DiffReadsNoMoreThanTheLoad) {
+    rk::testing::TempDir work;
+    const std::filesystem::path book = RKDIAL_TEST_DATA "/phonebook_file/common_kana_first.rkdat";
+    std::filesystem::copy_file(book, work / "huge.rkdat");
+    std::filesystem::resize_file(work / "huge.rkdat", 200u << 20); // the rest reads as zero bytes
+    std::vector<std::string> arguments = {kCli,       "diff", book.string(), (work / "huge.rkdat").string(),
+                                          "--memory", "990"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "kilobytes at the most";
+}
+
+// Control characters and DEL in the data: the JSON of check and diff stays valid and gives every
+// byte back.
+TEST(CommandLine, JsonKeepsControlCharactersValid) {
+    rk::testing::TempDir work;
+    const std::string header = rk::text::toCp932("短縮番号,電話番号,カナ名称,漢字名称,グループ番号\r\n");
+    work.write("a.csv", header + "000,0312,ab\x7F,x\ty\x7Fz,01\r\n");
+    work.write("b.csv", header + "000,0312,a\tb,x,01\r\n");
+    const auto diff = runCommand(kCli + " diff " + (work / "a.csv").string() + " " +
+                                 (work / "b.csv").string() + " --json 2>/dev/null");
+    EXPECT_EQ(diff.status, 1);
+    const nlohmann::json compared = nlohmann::json::parse(diff.output, nullptr, false);
+    ASSERT_FALSE(compared.is_discarded()) << diff.output;
+    const nlohmann::json& fields = compared["differences"][0]["fields"];
+    ASSERT_EQ(fields.size(), 2u) << diff.output;
+    EXPECT_EQ(fields[0]["old"], "x\ty\x7Fz");
+    EXPECT_EQ(fields[1]["old"], "ab\x7F");
+    EXPECT_EQ(fields[1]["new"], "a") << "the reading ends at the tab";
+
+    const auto check =
+        runCommand(kCli + " check --kind common " + (work / "b.csv").string() + " --json 2>/dev/null");
+    EXPECT_EQ(check.status, 1);
+    const nlohmann::json findings = nlohmann::json::parse(check.output, nullptr, false);
+    ASSERT_FALSE(findings.is_discarded()) << check.output;
+    ASSERT_FALSE(findings.empty());
+    EXPECT_EQ(findings[0]["value"], "a\tb");
+    EXPECT_EQ(findings[0]["stored"], "a");
+}
+
 // import as other tools rely on it: one line or JSON object per contact, the result a phonebook
 // file, the exit status by what became of the contacts.
 TEST(CommandLine, ImportReportsEveryContactAndExitsByWhatBecameOfThem) {
@@ -219,19 +391,32 @@ TEST(TerminalUi, MessagesAppearInUtf8WithoutTheirFramingLineFeeds) {
     EXPECT_EQ(rk::cli::terminalText("\n\n"), "");
 }
 
-TEST(TerminalUi, QuestionsAreAnsweredFromTheOption) {
+// The commands' options answer the questions of a procedure; a restore asks its own on the
+// terminal, through the same seam.
+TEST(TerminalUi, QuestionsAreAnsweredFromTheOptionOrAskedOnTheTerminal) {
     std::FILE* sink = std::tmpfile();
+    std::FILE* typed = std::tmpfile();
     ASSERT_NE(sink, nullptr);
-    rk::cli::TerminalUi yes(sink, true);
-    rk::cli::TerminalUi no(sink, false);
+    ASSERT_NE(typed, nullptr);
+    std::fputs("y\nno\n", typed);
+    std::rewind(typed);
+    using Questions = rk::cli::TerminalUi::Questions;
+    rk::cli::TerminalUi yes(sink, nullptr, Questions::AnswerYes);
+    rk::cli::TerminalUi no(sink, nullptr, Questions::AnswerNo);
+    rk::cli::TerminalUi asked(sink, typed, Questions::Ask);
     using rk::platform::Answer;
     using rk::platform::Buttons;
     const rk::platform::MessageRequest question{{}, "q", "c", Buttons::YesNo, rk::platform::Icon::Question};
     EXPECT_EQ(yes.messageBox(question), Answer::Yes);
     EXPECT_EQ(no.messageBox(question), Answer::No);
+    EXPECT_EQ(asked.messageBox(question), Answer::Yes);
+    EXPECT_EQ(asked.messageBox(question), Answer::No);
+    EXPECT_EQ(asked.messageBox(question), Answer::No) << "nothing more typed";
+    EXPECT_FALSE(asked.canAsk()) << "a file is no terminal";
     std::rewind(sink);
-    char line[8] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, sink), nullptr);
-    EXPECT_STREQ(line, "q\n");
+    char shown[64] = {};
+    ASSERT_GT(std::fread(shown, 1, sizeof shown - 1, sink), 0u);
+    EXPECT_STREQ(shown, "q\nq\nq [y/N] q [y/N] q [y/N] ");
     std::fclose(sink);
+    std::fclose(typed);
 }

@@ -231,3 +231,26 @@ TEST_F(CliTransfer, FailuresEndWithStatusOneAndTheirMessages) {
     EXPECT_EQ(shortPassword.status, 1);
     EXPECT_EQ(shortPassword.output, "パスワードを入力してください。\n");
 }
+
+// rkdial-mainunit takes only what it can use: a port 0..65535, a memory count of 600 or 990,
+// numbers in digits, each option once.
+TEST(MainUnitProgram, RefusesOptionsItCannotUse) {
+    const std::pair<std::string, std::string> refused[] = {
+        {"--port 70000", "rkdial-mainunit: --port: must be a number from 0 to 65535, not \"70000\""},
+        {"--port abc", "rkdial-mainunit: --port: must be a number from 0 to 65535, not \"abc\""},
+        {"--pc-port 0", "rkdial-mainunit: --pc-port: must be a number from 1 to 65535, not \"0\""},
+        {"--memory 700", "rkdial-mainunit: --memory: must be 600 or 990, not \"700\""},
+        {"--test-change-memory 7x",
+         "rkdial-mainunit: --test-change-memory: must be a number from 0 to 989, not \"7x\""},
+        {"--port 0 --port 9100", "rkdial-mainunit: --port is given 2 times: give it once"},
+        {"--frob", "rkdial-mainunit: The following argument was not expected: --frob"},
+    };
+    for (const auto& [arguments, message] : refused) {
+        const auto result = runCommand(kMainUnit + " " + arguments + " 2>&1");
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.output.substr(0, result.output.find('\n')), message) << arguments;
+    }
+    const auto help = runCommand(kMainUnit + " --help 2>/dev/null");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.output.rfind("Usage: rkdial-mainunit", 0), 0u) << help.output;
+}

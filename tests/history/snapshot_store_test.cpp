@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -95,4 +96,25 @@ TEST(SnapshotStore, ASnapshotThatCannotBeWrittenLeavesNothing) {
     rk::platform::setFileWriteFailureForTesting({});
     EXPECT_TRUE(std::filesystem::is_empty(root / "history" / "pbx"));
     EXPECT_TRUE(store.list("pbx").empty());
+}
+
+// The front ends hand the history folder down, resolved from their environment; nothing below
+// them reads it.
+TEST(SnapshotStore, TheDefaultFolderComesFromTheEnvironmentGiven) {
+    using Environment = std::map<std::string, std::string>;
+    const std::pair<Environment, std::string> cases[] = {
+        {{{"RKDIAL_HISTORY", "/moved"}, {"XDG_DATA_HOME", "/data"}, {"HOME", "/home/op"}}, "/moved"},
+        {{{"RKDIAL_HISTORY", ""}, {"XDG_DATA_HOME", "/data"}, {"HOME", "/home/op"}}, "/data/rkdial/history"},
+        {{{"XDG_DATA_HOME", "relative"}, {"HOME", "/home/op"}}, "/home/op/.local/share/rkdial/history"},
+        {{{"HOME", "/home/op"}}, "/home/op/.local/share/rkdial/history"},
+        {{}, ""},
+    };
+    for (const auto& [environment, folder] : cases) {
+        const auto lookup = [&environment](const char* name) -> const char* {
+            const auto found = environment.find(name);
+            return found == environment.end() ? nullptr : found->second.c_str();
+        };
+        EXPECT_EQ(rk::history::defaultHistoryFolder(lookup), folder) << folder;
+    }
+    EXPECT_EQ(rk::history::defaultHistoryFolder({}), "");
 }

@@ -8,6 +8,8 @@
 #include "image/key_store.h"
 #include "mainunit/main_unit_simulator.h"
 #include "platform/clock.h"
+#include "platform/file_writer.h"
+#include "platform/text.h"
 #include "support/ports.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -20,6 +22,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -69,7 +73,9 @@ protected:
         const int result = session.RunTransfer(direction);
         simulator.finish(2);
         uploads = simulator.uploads();
-        EXPECT_TRUE(session.fileList().empty());
+        if (result == 0) {
+            EXPECT_TRUE(session.fileList().empty());
+        }
         return result;
     }
 
@@ -138,6 +144,47 @@ TEST_F(DownloadFilesTest, ReadConvertsKeyAndDataSetFilesIntoTheImage) {
     EXPECT_EQ(shown("*0012#"), "001=2-0c");
     EXPECT_EQ(shown("*9419101#"), "9419=101-12c");
     EXPECT_EQ(shown("*910003#"), "9100=03-1c");
+}
+
+// The files of a read take their places in the work directory together, once the read has
+// completed: a read that fails half-way leaves the pair of the last read as it was, never a new
+// sys-tan.txt beside an old tel-tan.txt. A file that cannot be written is named with the reason.
+TEST_F(DownloadFilesTest, TheFilesOfAReadTakeTheirPlacesTogetherOrNotAtAll) {
+    work.write("sys-tan.txt", "sys-tan.txt of the last read");
+    work.write("tel-tan.txt", "tel-tan.txt of the last read");
+    const std::vector<std::string> both = {"sys-tan.txt", "tel-tan.txt"};
+    const auto workFiles = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(work.path()))
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    MainUnitSimulator::Options broken;
+    broken.downloadElements = {{"tel-tan.txt", "<teltan>"}}; // an answer that does not load
+    EXPECT_EQ(transfer(broken, rk::link::kDirectionRead, both), -1);
+    EXPECT_EQ(work.read("sys-tan.txt"), "sys-tan.txt of the last read");
+    EXPECT_EQ(work.read("tel-tan.txt"), "tel-tan.txt of the last read");
+    EXPECT_EQ(workFiles(), both) << "nothing of the failed read is left beside them";
+    EXPECT_TRUE(ui.boxes().empty());
+
+    // The disk is full when tel-tan.txt is written.
+    rk::platform::setFileWriteFailureForTesting(
+        [](const std::filesystem::path& target) { return target.filename() == "tel-tan.txt"; });
+    EXPECT_EQ(transfer({}, rk::link::kDirectionRead, both), -1);
+    rk::platform::setFileWriteFailureForTesting({});
+    EXPECT_EQ(work.read("sys-tan.txt"), "sys-tan.txt of the last read");
+    EXPECT_EQ(workFiles(), both);
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].text, rk::platform::writeFailureText({work / "tel-tan.txt", ENOSPC}));
+    EXPECT_EQ(rk::text::cp932ToUtf8(ui.boxes()[0].text),
+              "\n" + (work / "tel-tan.txt").string() +
+                  " を書き込めませんでした。\nディスクの空き容量が不足しています。\n");
+
+    ASSERT_EQ(transfer({}, rk::link::kDirectionRead, both), 0);
+    EXPECT_TRUE(work.read("sys-tan.txt").starts_with("20"));
+    EXPECT_TRUE(work.read("tel-tan.txt").starts_with("20"));
+    EXPECT_EQ(workFiles(), both);
 }
 
 TEST_F(DownloadFilesTest, KeysSurviveAReadFollowedByAWrite) {

@@ -1,11 +1,13 @@
 #include "link/phonebook_procedures.h"
 
 #include "platform/file_writer.h"
+#include "support/recording_ui.h"
 #include "support/temp_dir.h"
 #include "support/test_seam.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace {
@@ -87,7 +89,9 @@ TEST(WriteProcedure, PagesOfAnEarlierWriteAreNeverSentAgain) {
     // sys-tan.txt cannot be written: a folder holds its name.
     std::filesystem::create_directory(work / "sys-tan.txt");
 
-    rk::testing::TestSeam seam;
+    rk::testing::RecordingUi ui;
+    ui.allowPlainMessages();
+    rk::testing::TestSeam seam(ui);
     rk::link::DeviceSession session(workspace, seam);
     rk::link::PhonebookProcedures procedures(workspace, session);
     procedures.prepareWrite("1234");
@@ -95,16 +99,32 @@ TEST(WriteProcedure, PagesOfAnEarlierWriteAreNeverSentAgain) {
     EXPECT_NE(work.read("tel-tan176.txt"), "stale page of an earlier write");
     EXPECT_FALSE(work.read("tel-tan101.txt").empty()); // the telephone pages were made all the same
     EXPECT_EQ(session.workDirectory(), work.str());
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].text, rk::platform::writeFailureText(
+                                      {work / "sys-tan.txt", rk::platform::WriteFailure::kNotRegularFile}));
+    ui.clear();
 
     // A speed-dial file of an earlier write that cannot be replaced now (a full disk) must not
     // become the pages of this one.
     std::filesystem::remove(work / "sys-tan.txt");
     work.write("sys-tan.txt",
                work.read("tel-tan.txt").substr(0, 192) + "stale phonebook of an earlier write\r\n");
+    // The file is named with the reason before the write goes on to fail.
     rk::platform::setFileWriteFailureForTesting(
         [](const std::filesystem::path& target) { return target.filename() == "sys-tan.txt"; });
     procedures.prepareWrite("1234");
     rk::platform::setFileWriteFailureForTesting({});
     EXPECT_EQ(work.read("sys-tan000.txt"), "");
     EXPECT_FALSE(work.read("tel-tan101.txt").empty());
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].text, rk::platform::writeFailureText({work / "sys-tan.txt", ENOSPC}));
+
+    // Likewise a page file.
+    ui.clear();
+    rk::platform::setFileWriteFailureForTesting(
+        [](const std::filesystem::path& target) { return target.filename() == "tel-tan151.txt"; });
+    procedures.prepareWrite("1234");
+    rk::platform::setFileWriteFailureForTesting({});
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].text, rk::platform::writeFailureText({work / "tel-tan151.txt", ENOSPC}));
 }

@@ -300,7 +300,11 @@ TEST(DataSetCli, ExecAndDatasetSubcommands) {
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(filesIn(dir.path()), (std::set<std::string>{"dset-9100.txt", "dset-9300.txt"}));
     result = rk::testing::runCommand(cli + " dataset --group 12 --dir '" + dir.str() + "' 2>&1");
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.output.rfind(
+                  "rkdial-cli dataset: --group: must be a data-set group from 0 to 9, not \"12\"\n", 0),
+              0u)
+        << result.output;
     result = rk::testing::runCommand(cli + " dataset --group 9 --dir '" + dir.str() + "/none' 2>&1");
     EXPECT_EQ(result.status, 1);
 }

@@ -66,6 +66,9 @@ TEST_F(loadReportCli, DamagedFilesGiveTheReportsWrittenForThem) {
              shellQuoted(reportData("spreadsheet_copy.csv")),
          "spreadsheet_copy.json",
          "989 memories stored, 3 changed by the load, 0 lines not stored, 6 suspect\n"},
+        {"--kind common " + shellQuoted(reportData("moved_rows.csv")) + " --against " +
+             shellQuoted(reportData("moved_reference.rkdat")),
+         "moved_rows.json", "598 memories stored, 0 changed by the load, 0 lines not stored, 7 suspect\n"},
     };
     for (const Case& test : cases) {
         const ProcessResult json = check(test.arguments + " --json");
@@ -92,6 +95,7 @@ TEST_F(loadReportCli, CleanFilesLoadExactlyAsWritten) {
         "--kind my " + shellQuoted(golden("my_phonebook.rkdat")),
         "--kind common --memory 990 " + shellQuoted(reportData("common_utf8.csv")),
         "--kind common --memory 990 " + common + " --against " + common,
+        "--kind common " + shellQuoted(reportData("trailing_line.csv")),
     };
     for (const std::string& arguments : cases) {
         const ProcessResult json = check(arguments + " --json");
@@ -199,13 +203,55 @@ TEST_F(loadReportCore, FilesThatStoreNothingSayWhy) {
     }
 }
 
+// A file longer than the load reads (1,920,000 bytes after the header line): the rest is named,
+// whether the file is read from the disk or handed over as bytes, in Shift-JIS or in UTF-8.
+TEST_F(loadReportCore, TheRestBeyondWhatTheLoadReadsIsNamed) {
+    const std::string records = sjis("短縮番号,電話番号,カナ名称,漢字名称,グループ番号\r\n") +
+                                "000,0312345678,,,01\r\n001,0451112222,,,01\r\n";
+    // One line that runs past the limit.
+    const std::string shiftJis =
+        records + std::string(phonebook::LineTable::kTotalBytes + 1000 - records.size(), 'x');
+    const std::string reason =
+        "the load reads the first 1920000 bytes after the header line only: the rest of the file is ignored";
+    // The line in which the reading stops.
+    const std::string read = shiftJis.substr(0, phonebook::LineTable::kTotalBytes);
+    int stopLine = 1;
+    for (std::size_t at = read.find("\r\n"); at != std::string::npos; at = read.find("\r\n", at + 2))
+        ++stopLine;
+    TempDirectory folder;
+    writeBytes(folder / "long.csv", shiftJis);
+    writeBytes(folder / "long-utf8.csv", "\xEF\xBB\xBF" + text::cp932ToUtf8(shiftJis));
+    writeBytes(folder / "exact.csv", shiftJis.substr(0, phonebook::LineTable::kTotalBytes));
+    for (const char* name : {"long.csv", "long-utf8.csv", "exact.csv"}) {
+        phonebook::LoadReport fromDisk(ws(), 1);
+        ASSERT_EQ(loadFile(folder / name, 1, &fromDisk), phonebook::FileStepResult::Done) << name;
+        fromDisk.finish();
+        const phonebook::LoadReport fromBytes = parseReported(1, readBytes(folder / name));
+        for (const phonebook::LoadReport* report :
+             {static_cast<const phonebook::LoadReport*>(&fromDisk), &fromBytes}) {
+            const bool exact = std::string(name) == "exact.csv";
+            const auto& findings = report->findings();
+            const auto rest =
+                std::find_if(findings.begin(), findings.end(),
+                             [&](const phonebook::LoadFinding& found) { return found.reason == reason; });
+            ASSERT_EQ(rest == findings.end(), exact) << name;
+            if (exact) continue;
+            EXPECT_EQ(rest->line, stopLine) << name;
+            EXPECT_EQ(rest->action, phonebook::FindingAction::Skipped);
+            EXPECT_EQ(report->summary().stored, 2) << name;
+        }
+        EXPECT_EQ(system(1).numberText(), "0451112222");
+    }
+}
+
 TEST_F(loadReportCore, AUtf8FileLoadsToThePhonebookOfItsShiftJisTwin) {
     useMode990();
     Workspace twin;
     twin.image().memoryMode = 2;
     phonebook::clearSystemBook(twin, 2);
-    ASSERT_EQ(phonebook::loadPhonebookFile(ws(), ui(), golden("common_kana_first.rkdat"), 1), 0);
-    ASSERT_EQ(phonebook::loadPhonebookFile(twin, ui(), reportData("common_utf8.csv"), 1), 0);
+    ASSERT_EQ(loadFile(golden("common_kana_first.rkdat"), 1), phonebook::FileStepResult::Done);
+    phonebook::setPhonebookFilePath(twin, reportData("common_utf8.csv"));
+    ASSERT_EQ(phonebook::readPhonebookFile(twin, ui(), 1), 0);
     EXPECT_EQ(
         std::memcmp(img().workingCopy.data(), twin.image().workingCopy.data(), sizeof img().workingCopy), 0);
     for (std::size_t field = 0; field < 6; ++field) {

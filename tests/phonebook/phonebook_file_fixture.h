@@ -2,17 +2,21 @@
 // temporary folders, golden files and byte helpers.
 #pragma once
 
+#include "phonebook/edit_steps.h"
 #include "phonebook/line_table.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/phonebook_fixture.h"
 #include "platform/file_writer.h"
 #include "platform/text.h"
+#include "support/recording_ui.h"
+#include "support/test_seam.h"
 
 #include <atomic>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -73,10 +77,28 @@ inline std::tm goldenTime() {
 
 class PhonebookFileTest : public PhonebookTest {
 protected:
+    // The file window's messages are told, not asked: each is recorded.
+    PhonebookFileTest() { ui_.allowPlainMessages(); }
+
     void SetUp() override { platform::setFileWriteLimitForTesting(std::nullopt); }
     void TearDown() override { platform::setFileWriteLimitForTesting(std::nullopt); }
 
     platform::Ui& ui() { return ui_; }
+    // The message boxes shown so far (the file window's messages).
+    std::vector<platform::MessageRequest> messages() const { return ui_.boxes(); }
+
+    // The file window's load and save of a kind: the steps both front ends call, with the path
+    // as the operator's one choice.
+    phonebook::FileStepResult
+    loadFile(const std::filesystem::path& path, int kind, phonebook::LoadReport* report = nullptr,
+             phonebook::NonPhonebookFile nonPhonebook = phonebook::NonPhonebookFile::Load) {
+        return phonebook::loadPhonebookFromFile(ws(), ui_, {}, kind, chooseOnce(path),
+                                                phonebook::blockingRunner(ws()), report, nonPhonebook);
+    }
+    phonebook::FileStepResult saveFile(const std::filesystem::path& path, int kind) {
+        return phonebook::savePhonebookToFile(ws(), seam_, {}, kind, chooseOnce(path),
+                                              phonebook::blockingRunner(ws()));
+    }
     phonebook::PhonebookFileSettings& fileSettings() { return ws().fileSettings(); }
     phonebook::FileHeaderLine& headerLine() { return ws().fileHeaderLine(); }
 
@@ -133,7 +155,16 @@ protected:
     }
 
 private:
-    platform::SilentUi ui_;
+    static phonebook::FileChooser chooseOnce(const std::filesystem::path& path) {
+        return [path, asked = false]() mutable -> std::optional<std::filesystem::path> {
+            if (asked) return std::nullopt;
+            asked = true;
+            return path;
+        };
+    }
+
+    RecordingUi ui_;
+    TestSeam seam_{ui_};
 };
 
 } // namespace rk::testing

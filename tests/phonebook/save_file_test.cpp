@@ -6,17 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace rk::testing {
 namespace {
 
 class fileSave : public PhonebookFileTest {};
 
+using phonebook::FileStepResult;
+
 TEST_F(fileSave, RkdatAndCsvHoldTheSameBytesAndLoadBack) {
     TempDirectory folder;
     storeGoldenCommonEntries();
-    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "book.rkdat", 1), 0);
-    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "book.csv", 1), 0);
+    ASSERT_EQ(saveFile(folder / "book.rkdat", 1), FileStepResult::Done);
+    ASSERT_EQ(saveFile(folder / "book.csv", 1), FileStepResult::Done);
     EXPECT_EQ(fileSettings().phoneDir, folder.path().string() + "/");
     EXPECT_EQ(fileSettings().phoneFileName, "book.csv");
     const std::string rkdat = readBytes(folder / "book.rkdat");
@@ -26,26 +30,53 @@ TEST_F(fileSave, RkdatAndCsvHoldTheSameBytesAndLoadBack) {
     EXPECT_EQ(rkdat[0], '2');
 
     image::initialiseImage(img());
-    ASSERT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder / "book.csv", 1), 0);
+    ASSERT_EQ(loadFile(folder / "book.csv", 1), FileStepResult::Done);
     EXPECT_EQ(system(5).kanjiText(), sjis("ＡＢＣ商事"));
     EXPECT_EQ(system(501).numberText(), "012345678901234567890123");
+    EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(fileSave, MissingFilesDirectoriesAndUncreatableFilesGive30) {
+TEST_F(fileSave, MissingFilesAndPlacesThatAreNoFileAreRefusedWithTheirMessages) {
     TempDirectory folder;
     storeSystem(0, "55");
-    EXPECT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder / "none.rkdat", 1), 30);
-    EXPECT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder.path(), 1), 30);
+    EXPECT_EQ(loadFile(folder / "none.rkdat", 1), FileStepResult::Cancelled);
+    EXPECT_EQ(loadFile(folder.path(), 1), FileStepResult::Cancelled);
     EXPECT_EQ(system(0).numberText(), "55");
 
     writeBytes(folder / "blocker", "x");
-    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "blocker" / "sub" / "a.rkdat", 1), 30);
-    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder.path(), 1), 30)
-        << "a directory is not replaced";
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
+    EXPECT_EQ(saveFile(folder / "blocker" / "sub" / "a.rkdat", 1), FileStepResult::Failed);
+    // A directory, a pipe, and a link to a pipe: nothing takes their place, nothing is left beside.
+    std::filesystem::create_directory(folder / "folder.rkdat");
+    ASSERT_EQ(::mkfifo((folder / "pipe.rkdat").c_str(), 0600), 0);
+    std::filesystem::create_symlink(folder / "pipe.rkdat", folder / "link.rkdat");
+    for (const char* name : {"folder.rkdat", "pipe.rkdat", "link.rkdat"})
+        EXPECT_EQ(saveFile(folder / name, 1), FileStepResult::Failed) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "folder.rkdat"));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe.rkdat"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.rkdat"));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
+    EXPECT_EQ(entries, 4u) << "no temporary file is left behind";
+
+    const auto notAFile = [&](const char* name) {
+        return platform::writeFailureText({folder / name, platform::WriteFailure::kNotRegularFile});
+    };
+    const std::string expected[] = {
+        sjis(" ファイルが見つかりません。再度ファイルを選択して下さい。"),
+        sjis("ファイルが読み込めません。\n\n他のアプリケーションで使用していないか、確認して下さい。"),
+        sjis("\nファイルデータ保存エラー発生\n"),
+        notAFile("folder.rkdat"),
+        notAFile("pipe.rkdat"),
+        notAFile("link.rkdat"),
+    };
+    const std::vector<platform::MessageRequest> shown = messages();
+    ASSERT_EQ(shown.size(), std::size(expected));
+    for (std::size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i].text, expected[i]) << i;
+    EXPECT_NE(text::cp932ToUtf8(expected[4]).find("pipe.rkdat は通常のファイルではないため"),
+              std::string::npos);
 
     // A missing directory is created on the second attempt.
-    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "new" / "deeper" / "a.rkdat", 2), 0);
+    EXPECT_EQ(saveFile(folder / "new" / "deeper" / "a.rkdat", 2), FileStepResult::Done);
     EXPECT_TRUE(std::filesystem::is_regular_file(folder / "new" / "deeper" / "a.rkdat"));
 }
 
@@ -58,7 +89,7 @@ TEST_F(fileSave, ASaveThatFailsHalfWayLeavesThePreviousFileByteIdentical) {
 
     storeSystem(0, "999");
     platform::setFileWriteLimitForTesting(4000); // the disk fills up a third of the way through
-    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), target, 1), 30);
+    EXPECT_EQ(saveFile(target, 1), FileStepResult::Failed);
     platform::setFileWriteLimitForTesting(std::nullopt);
     EXPECT_EQ(readBytes(target), before);
     std::size_t entries = 0;
@@ -66,7 +97,7 @@ TEST_F(fileSave, ASaveThatFailsHalfWayLeavesThePreviousFileByteIdentical) {
     EXPECT_EQ(entries, 1u) << "no temporary file is left behind";
 
     // The next save that succeeds replaces it and keeps its permissions.
-    EXPECT_EQ(phonebook::savePhonebookFile(ws(), ui(), target, 1), 0);
+    EXPECT_EQ(saveFile(target, 1), FileStepResult::Done);
     EXPECT_NE(readBytes(target), before);
     struct stat status {};
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
@@ -75,15 +106,15 @@ TEST_F(fileSave, ASaveThatFailsHalfWayLeavesThePreviousFileByteIdentical) {
 
 TEST_F(fileSave, CarriedFieldsComeFromTheLastFileReadAndAreZeroedByEveryRead) {
     TempDirectory folder;
-    ASSERT_EQ(phonebook::loadPhonebookFile(ws(), ui(), golden("common_kana_first.rkdat"), 1), 0);
-    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "a.rkdat", 2), 0);
+    ASSERT_EQ(loadFile(golden("common_kana_first.rkdat"), 1), FileStepResult::Done);
+    ASSERT_EQ(saveFile(folder / "a.rkdat", 2), FileStepResult::Done);
     const std::string goldenHeader = readBytes(golden("common_kana_first.rkdat")).substr(12, 180);
     EXPECT_EQ(readBytes(folder / "a.rkdat").substr(12, 180), goldenHeader);
 
     writeBytes(folder / "plain.csv", "columns\r\n0,1,,,1\r\n");
-    ASSERT_EQ(phonebook::loadPhonebookFile(ws(), ui(), folder / "plain.csv", 1), 0);
+    ASSERT_EQ(loadFile(folder / "plain.csv", 1), FileStepResult::Done);
     EXPECT_EQ(system(0).numberText(), "1");
-    ASSERT_EQ(phonebook::savePhonebookFile(ws(), ui(), folder / "b.rkdat", 1), 0);
+    ASSERT_EQ(saveFile(folder / "b.rkdat", 1), FileStepResult::Done);
     const std::string blank = "," + std::string(24, ' ') + "," + std::string(24, ' ') + "," +
                               std::string(24, ' ') + "," + std::string(24, ' ') + "," + std::string(72, ' ') +
                               ",    \r\n";
@@ -132,6 +163,40 @@ TEST_F(fileWriter, ReplacesOnlyOnCommitAndDiscardsOtherwise) {
     EXPECT_FALSE(writer.write("x")) << "after a failure every write fails";
     EXPECT_FALSE(writer.commit());
     EXPECT_EQ(readBytes(target), "new content");
+}
+
+TEST_F(fileWriter, ClearsTheTemporariesOfEarlierSavesWhoseProcessIsGone) {
+    TempDirectory folder;
+    const std::filesystem::path target = folder / "book.rkdat";
+    writeBytes(target, "old");
+    // A process that has ended, as a save killed half-way.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone);
+    const std::string alive = std::to_string(::getpid());
+    const std::pair<std::string, bool> temporaries[] = {
+        {".book.rkdat." + dead + ".0.tmp", false},  // of a process that is gone
+        {".book.rkdat." + dead + ".17.tmp", false}, // another of the same
+        {".book.rkdat." + alive + ".3.tmp", true},  // of a save still under way
+        {".book.rkdat.1.4.tmp", true},              // of a process that still runs
+        {".other.rkdat." + dead + ".0.tmp", true},  // of another file
+        {".book.rkdat." + dead + ".x.tmp", true},   // not a name a save makes
+        {"book.rkdat." + dead + ".0.tmp", true},    // nor this
+    };
+    for (const auto& [name, kept] : temporaries) writeBytes(folder / name, "partial");
+    ASSERT_TRUE(platform::replaceFile(target, "new"));
+    EXPECT_EQ(readBytes(target), "new");
+    for (const auto& [name, kept] : temporaries)
+        EXPECT_EQ(std::filesystem::exists(folder / name), kept) << name;
+
+    // A pipe in the target's place is left as it is.
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    platform::WriteFailure failure;
+    EXPECT_FALSE(platform::replaceFile(folder / "pipe", "x", &failure));
+    EXPECT_EQ(failure.error, platform::WriteFailure::kNotRegularFile);
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "pipe"));
 }
 
 } // namespace

@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -205,7 +206,24 @@ int main(int argc, char** argv) {
         };
         replace("000,0312345678", "0,312345678");
         replace(text::toCp932("ﾖｺﾊﾏｼﾃﾝ"), text::toCp932("ヨコハマシテン"));
-        replace("006,0425556666", "006,4.25556E+09");
+        replace("001,0452223333", "001,4.52223E+09");
+        // Rows 002 and 003 deleted, the memory column filled down again.
+        std::string filled;
+        int row = -2; // the header line and the column header come first
+        int memory = 0;
+        for (std::size_t at = 0; at < file.size(); ++row) {
+            const std::size_t end = std::min(file.find("\r\n", at), file.size());
+            std::string line = file.substr(at, end - at);
+            at = end + 2;
+            if (row == 2 || row == 3) continue;
+            if (row >= 0) {
+                char digits[16];
+                std::snprintf(digits, sizeof digits, "%03d", memory++);
+                line.replace(0, line.find(','), digits);
+            }
+            filled += line + "\r\n";
+        }
+        file = filled;
         Workspace loaded;
         loaded.image().workingCopy = reference.image().workingCopy;
         phonebook::LoadReport report(loaded, phonebook::kCommonPhonebookFile);

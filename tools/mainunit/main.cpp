@@ -5,10 +5,11 @@
 #include "mainunit/main_unit_simulator.h"
 #include "mainunit/unit_store.h"
 
+#include <CLI/CLI.hpp>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,23 +19,35 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void usage() {
-    std::fprintf(stderr,
-                 "Usage: rkdial-mainunit [--port N] [--pc-port N] [--address A] [--pc-address A]\n"
-                 "                       [--password PPPP] [--fw VERSION]\n"
-                 "                       [--model TEXT] [--memory 600|990] [--store DIR] [--once]\n"
-                 "                       [--test-change-memory NNN]\n"
-                 "\n"
-                 "A stand-in main unit for trying rkdial without an exchange. It answers the log-in on\n"
-                 "--address (default 127.0.0.1) port --port (default 9100; 0 takes a free port, which\n"
-                 "it names), connects back to the PC at --pc-address (default 127.0.0.1) port --pc-port\n"
-                 "(default 9000), and keeps the pages of every complete write in --store (default\n"
-                 "./mainunit-store): a read answers with what was last written there, or with a sample\n"
-                 "phonebook while the store is empty. --fw 1.00 uses the older separators; --memory is\n"
-                 "the size of the sample's common phonebook (default 600). It ends within a moment of\n"
-                 "SIGTERM or SIGINT, after --once with the first transfer.\n"
-                 "--test-change-memory NNN is for testing the check of a write: every read then\n"
-                 "answers with common memory NNN of the stored write changed (its last digit).\n");
+constexpr const char* kHelp =
+    "Usage: rkdial-mainunit [--port N] [--pc-port N] [--address A] [--pc-address A]\n"
+    "                       [--password PPPP] [--fw VERSION]\n"
+    "                       [--model TEXT] [--memory 600|990] [--store DIR] [--once]\n"
+    "                       [--test-change-memory NNN]\n"
+    "\n"
+    "A stand-in main unit for trying rkdial without an exchange. It answers the log-in on\n"
+    "--address (default 127.0.0.1) port --port (default 9100; 0 takes a free port, which\n"
+    "it names), connects back to the PC at --pc-address (default 127.0.0.1) port --pc-port\n"
+    "(default 9000), and keeps the pages of every complete write in --store (default\n"
+    "./mainunit-store): a read answers with what was last written there, or with a sample\n"
+    "phonebook while the store is empty. --fw 1.00 uses the older separators; --memory is\n"
+    "the size of the sample's common phonebook (default 600). It ends within a moment of\n"
+    "SIGTERM or SIGINT, after --once with the first transfer.\n"
+    "--test-change-memory NNN is for testing the check of a write: every read then\n"
+    "answers with common memory NNN of the stored write changed (its last digit).\n"
+    "A command line that cannot be used exits 2 with the reason on stderr.\n";
+
+// A whole number in decimal digits within a range.
+CLI::Validator numberFrom(int lowest, int highest) {
+    return CLI::Validator(
+        [lowest, highest](std::string& value) -> std::string {
+            const bool digits = !value.empty() && value.size() <= 9 &&
+                                value.find_first_not_of("0123456789") == std::string::npos;
+            if (digits && std::stoi(value) >= lowest && std::stoi(value) <= highest) return {};
+            return "must be a number from " + std::to_string(lowest) + " to " + std::to_string(highest) +
+                   ", not \"" + value + "\"";
+        },
+        std::to_string(lowest) + ".." + std::to_string(highest));
 }
 
 // A complete book, as a real unit sends it: every memory of the common phonebook and all 2,000
@@ -63,42 +76,49 @@ int main(int argc, char** argv) {
     bool once = false;
     int memories = 600;
     int changedMemory = -1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const auto value = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                usage();
-                std::exit(1);
-            }
-            return argv[++i];
-        };
-        if (argument == "--port")
-            options.port = std::atoi(value().c_str());
-        else if (argument == "--pc-port")
-            options.pcPort = std::atoi(value().c_str());
-        else if (argument == "--address")
-            options.listenAddress = value();
-        else if (argument == "--pc-address")
-            options.pcAddress = value();
-        else if (argument == "--password")
-            options.password = value();
-        else if (argument == "--fw")
-            options.firmwareVersion = value();
-        else if (argument == "--model")
-            options.deviceType = value();
-        else if (argument == "--store")
-            store = value();
-        else if (argument == "--memory")
-            memories = std::atoi(value().c_str()) == 990 ? 990 : 600;
-        else if (argument == "--once")
-            once = true;
-        else if (argument == "--test-change-memory")
-            changedMemory = std::atoi(value().c_str());
-        else {
-            usage();
-            return argument == "--help" ? 0 : 1;
-        }
+    CLI::App line("", "rkdial-mainunit");
+    line.set_help_flag();
+    bool help = false;
+    line.add_flag("-h,--help", help);
+    const auto single = [](CLI::Option* option) {
+        // Given twice, an option is refused rather than silently taking its last value.
+        return option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    };
+    single(line.add_option("--port", options.port)->check(numberFrom(0, 65535)));
+    single(line.add_option("--pc-port", options.pcPort)->check(numberFrom(1, 65535)));
+    single(line.add_option("--address", options.listenAddress));
+    single(line.add_option("--pc-address", options.pcAddress));
+    single(line.add_option("--password", options.password));
+    single(line.add_option("--fw", options.firmwareVersion));
+    single(line.add_option("--model", options.deviceType));
+    single(line.add_option("--store", store));
+    single(line.add_option("--memory", memories)
+               ->check(CLI::Validator(
+                   [](std::string& value) -> std::string {
+                       return value == "600" || value == "990" ? ""
+                                                               : "must be 600 or 990, not \"" + value + "\"";
+                   },
+                   "600|990")));
+    line.add_flag("--once", once);
+    single(line.add_option("--test-change-memory", changedMemory)->check(numberFrom(0, 989)));
+    const auto usageError = [](const std::string& message) {
+        std::fprintf(stderr, "rkdial-mainunit: %s\n(rkdial-mainunit --help shows the options)\n",
+                     message.c_str());
+        return 2;
+    };
+    try {
+        line.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what());
     }
+    if (help) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    for (const CLI::Option* option : line.get_options())
+        if (option->get_expected_max() == 1 && option->count() > 1)
+            return usageError(option->get_name() + " is given " + std::to_string(option->count()) +
+                              " times: give it once");
     const bool separators = options.firmwareVersion == "1.00";
     // The phonebook a read answers with: the last complete write, else the sample.
     const auto answerWith = [&](std::string& systan, std::string& teltan) {
