@@ -1,7 +1,7 @@
 // Takes the README's pictures of the windows behind the "ツール(T)" menu: the main window with the
-// menu open, the history window, the compare window before a write and the load report's window.
-// The data is made up here: two snapshots of a sample main unit, a sample phonebook file damaged
-// as a spreadsheet damages one.
+// menu open, the history window, the compare window before a write, the load report's window and
+// the contact import window. The data is made up here: two snapshots of a sample main unit, a
+// sample phonebook file damaged as a spreadsheet damages one, a sample address book.
 //
 //   xvfb-run -s "-screen 0 1280x1024x24" build/dev/tools/app-screenshots/rkdial-app-screenshots docs
 #include "app/compare_dlg.h"
