@@ -156,14 +156,14 @@ private:
 };
 
 CImportDlg::CImportDlg(Workspace& workspace, const platform::Seam& seam,
-                       std::vector<contacts::ContactSource> sources, contacts::ReadingMaker& maker,
+                       const std::vector<contacts::ContactSource>& sources, contacts::ReadingMaker& maker,
                        contacts::ColumnMap map, QWidget* parent)
-    : QDialog(parent), workspace_(workspace), seam_(seam), sources_(std::move(sources)) {
+    : QDialog(parent), workspace_(workspace), seam_(seam) {
     options_.map = std::move(map);
     // The readings are made without the lock: browser requests go on meanwhile.
     {
         const platform::WaitCursor waiting(seam_.ui);
-        plan_ = contacts::readImport(sources_, options_, maker);
+        plan_ = contacts::readImport(sources, options_, maker);
     }
     createControls();
     placeAgain();
@@ -515,7 +515,7 @@ void openContactImport(QWidget& parent, Workspace& workspace, const platform::Se
     if (sources.empty()) return;
 
     contacts::ReadingMaker maker;
-    CImportDlg window(workspace, seam, std::move(sources), maker, std::move(map), &parent);
+    CImportDlg window(workspace, seam, sources, maker, std::move(map), &parent);
     window.exec();
 }
 

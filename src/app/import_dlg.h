@@ -27,10 +27,11 @@ class CImportDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Previews the sources against the working copy (under the edit lock); a spreadsheet is read
-    // with `map`. `maker` makes the readings and must outlive the window.
-    CImportDlg(Workspace& workspace, const platform::Seam& seam, std::vector<contacts::ContactSource> sources,
-               contacts::ReadingMaker& maker, contacts::ColumnMap map = {}, QWidget* parent = nullptr);
+    // Reads the sources (a spreadsheet with `map`) and places the contacts against the working copy
+    // under the edit lock. `maker` makes the readings and must outlive the window.
+    CImportDlg(Workspace& workspace, const platform::Seam& seam,
+               const std::vector<contacts::ContactSource>& sources, contacts::ReadingMaker& maker,
+               contacts::ColumnMap map = {}, QWidget* parent = nullptr);
     ~CImportDlg() override;
 
     const contacts::ImportPlan& plan() const { return plan_; }
@@ -55,7 +56,6 @@ private:
 
     Workspace& workspace_;
     platform::Seam seam_;
-    std::vector<contacts::ContactSource> sources_;
     contacts::ImportOptions options_;
     contacts::ImportPlan plan_;
 
