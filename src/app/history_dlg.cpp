@@ -145,14 +145,13 @@ void CHistoryDlg::onUnitChosen() {
     if (unit != nullptr) {
         for (const history::Snapshot& snapshot : unit->snapshots) {
             const history::SnapshotInfo& info = snapshot.info;
-            const int myMemories = info.memoryCount == 990 ? 1000 : 2000;
             auto* item = new QTreeWidgetItem(
                 snapshotList_, {QString::fromStdString(info.time.substr(0, 19)),
                                 info.direction == history::Direction::Read ? QStringLiteral(u"読込")
                                                                            : QStringLiteral(u"書込"),
                                 QStringLiteral(u"%1メモリー").arg(info.memoryCount),
                                 QStringLiteral("%1 / %2").arg(info.commonInUse).arg(info.memoryCount),
-                                QStringLiteral("%1 / %2").arg(info.myInUse).arg(myMemories)});
+                                QStringLiteral("%1 / %2").arg(info.myInUse).arg(info.myMemoryCount())});
             static_cast<void>(item);
         }
         if (snapshotList_->topLevelItemCount() > 0)

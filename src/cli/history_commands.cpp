@@ -156,10 +156,10 @@ int runHistory(Context& context, Arguments arguments) {
     if (snapshots.empty()) std::fprintf(stderr, "rkdial-cli: no snapshots in %s\n", folder.c_str());
     for (const history::Snapshot& snapshot : snapshots) {
         const history::SnapshotInfo& info = snapshot.info;
-        const int myMemories = info.memoryCount == 990 ? 1000 : 2000;
         std::printf("%s  %-5s  %s  common %d/%d  my %d/%d  %s\n", info.time.c_str(),
                     history::directionName(info.direction), text::cp932ToUtf8(info.host).c_str(),
-                    info.commonInUse, info.memoryCount, info.myInUse, myMemories, snapshot.folder.c_str());
+                    info.commonInUse, info.memoryCount, info.myInUse, info.myMemoryCount(),
+                    snapshot.folder.c_str());
     }
     return 0;
 }
