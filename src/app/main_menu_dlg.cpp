@@ -2,6 +2,7 @@
 
 #include "app/dialog_layout.h"
 #include "app/history_dlg.h"
+#include "app/import_dlg.h"
 #include "app/menu_select_dlg.h"
 #include "app/speed_dial_app.h"
 #include "app/tools_menu.h"
@@ -118,6 +119,9 @@ void CMainMenuDlg::createControls() {
     // The tools beyond the documents, above their controls: the window grows by the bar only.
     tools_ = new ToolsMenu(*this);
     tools_->addTool(QStringLiteral(u"履歴と比較(&H)…"), [this] { onHistory(); });
+    tools_->addTool(QStringLiteral(u"連絡先の取込(&I)…"), [this] {
+        runProcedure([this] { openContactImport(*this, application_.workspace(), application_.seam()); });
+    });
     addMenuBarAbove(*this, *tools_->bar());
 }
 

@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     rk::apptest::keepSettingsInATemporaryFolder();
     if (argc < 2) {
-        std::fputs("usage: app_tests main_menu|menu_select|qt_ui|layout|program|file_select|tools [Qt Test "
+        std::fputs("usage: app_tests "
+                   "main_menu|menu_select|qt_ui|layout|program|file_select|tools|import_window [Qt Test "
                    "options]\n",
                    stderr);
         return 2;
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(suite, "file_select") == 0)
         return rk::apptest::runFileSelectTests(count, arguments.data());
     if (std::strcmp(suite, "tools") == 0) return rk::apptest::runToolsTests(count, arguments.data());
+    if (std::strcmp(suite, "import_window") == 0)
+        return rk::apptest::runImportWindowTests(count, arguments.data());
     std::fprintf(stderr, "app_tests: unknown suite %s\n", suite);
     return 2;
 }

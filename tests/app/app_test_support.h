@@ -40,6 +40,7 @@ int runLayoutTests(int argc, char** argv);
 int runProgramTests(int argc, char** argv);
 int runFileSelectTests(int argc, char** argv);
 int runToolsTests(int argc, char** argv);
+int runImportWindowTests(int argc, char** argv);
 
 // "81 40 83 70" -> the bytes 0x81 0x40 0x83 0x70: expected texts are written out by hand.
 inline std::string hexBytes(std::string_view hex) {

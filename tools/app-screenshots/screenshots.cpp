@@ -1,11 +1,12 @@
 // Takes the README's pictures of the windows behind the "ツール(T)" menu: the main window with the
-// menu open, the history window, the compare window before a write and the load report's window.
-// The data is made up here: two snapshots of a sample main unit, a sample phonebook file damaged
-// as a spreadsheet damages one.
+// menu open, the history window, the compare window before a write, the load report's window and
+// the contact import window. The data is made up here: two snapshots of a sample main unit, a
+// sample phonebook file damaged as a spreadsheet damages one, a sample address book.
 //
 //   xvfb-run -s "-screen 0 1280x1024x24" build/dev/tools/app-screenshots/rkdial-app-screenshots docs
 #include "app/compare_dlg.h"
 #include "app/history_dlg.h"
+#include "app/import_dlg.h"
 #include "app/load_result_dlg.h"
 #include "app/main_menu_dlg.h"
 #include "app/speed_dial_app.h"
@@ -233,6 +234,26 @@ int main(int argc, char** argv) {
         window.show();
         settle();
         saved = save(window.grab(), out / "desktop-load-result.png") && saved;
+    }
+    {
+        // A customer's address book from a phone: readings made for two names, one number abroad,
+        // one that is no number, one already in the book.
+        const std::string contacts =
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:高橋;誠;;;\r\nTEL;TYPE=CELL:090-2222-3333\r\n"
+            "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:渡辺;美咲;;;\r\n"
+            "X-PHONETIC-LAST-NAME:わたなべ\r\nX-PHONETIC-FIRST-NAME:みさき\r\n"
+            "TEL;TYPE=WORK:+81 3-5555-1234\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
+            "FN:株式会社青空商事\r\nORG:株式会社青空商事\r\nTEL;TYPE=WORK:(045)222-3344\r\n"
+            "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John;;;\r\n"
+            "TEL;TYPE=WORK:+44 20 7946 0958\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
+            "N:山田;商事;;;\r\nTEL;TYPE=WORK:03-1234-5678\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:中村;;;;\r\nTEL;TYPE=HOME:1234-5678\r\n"
+            "END:VCARD\r\n";
+        contacts::ReadingMaker maker;
+        app::CImportDlg window(workspace, speedDial.seam(), {{"customers.vcf", contacts}}, maker);
+        window.show();
+        settle();
+        saved = save(window.grab(), out / "desktop-contact-import.png") && saved;
     }
     return saved ? 0 : 1;
 }
