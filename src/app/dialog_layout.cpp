@@ -1,6 +1,7 @@
 #include "app/dialog_layout.h"
 
 #include <QFontMetrics>
+#include <QMenuBar>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -63,6 +64,15 @@ DialogUnits prepareFixedDialog(QWidget& dialog, int width, int height) {
 void placeControl(QWidget& control, int id, const DialogUnits& units, int x, int y, int width, int height) {
     control.setObjectName(QStringLiteral("id%1").arg(id));
     control.setGeometry(units.rect(x, y, width, height));
+}
+
+void addMenuBarAbove(QWidget& dialog, QMenuBar& bar) {
+    const int height = bar.sizeHint().height();
+    for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control != &bar && !control->isWindow()) control->move(control->x(), control->y() + height);
+    const QSize client = dialog.size();
+    dialog.setFixedSize(client.width(), client.height() + height);
+    bar.setGeometry(0, 0, client.width(), height);
 }
 
 } // namespace rk::app

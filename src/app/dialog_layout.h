@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 
+class QMenuBar;
 class QWidget;
 
 namespace rk::app {
@@ -40,5 +41,9 @@ DialogUnits prepareFixedDialog(QWidget& dialog, int width, int height);
 // Names a control after its id ("id1134"), which is how tests and scripts find it, and puts it
 // at its place in dialog units.
 void placeControl(QWidget& control, int id, const DialogUnits& units, int x, int y, int width, int height);
+
+// Puts a menu bar across the top of a fixed dialog whose controls are already placed: the
+// controls move down by the bar's height and the dialog grows by it, nothing else changes.
+void addMenuBarAbove(QWidget& dialog, QMenuBar& bar);
 
 } // namespace rk::app

@@ -2,6 +2,9 @@
 
 #include "app/dialog_layout.h"
 #include "app/gui_edit_lock.h"
+#include "app/load_result_dlg.h"
+#include "image/data_image.h"
+#include "phonebook/load_report.h"
 #include "phonebook/phonebook_file.h"
 
 #include <QComboBox>
@@ -10,6 +13,7 @@
 #include <QPushButton>
 
 #include <filesystem>
+#include <memory>
 #include <utility>
 
 namespace rk::app {
@@ -85,10 +89,40 @@ void CFileSelectDlg::run(int kind, QPushButton* pressed) {
         return whileBusy(step);
     };
     if (loadMode_)
-        phonebook::loadPhonebookFromFile(workspace_, seam_.ui, owner(), kind, choose, busy);
+        loadWithReport(kind, choose, busy);
     else
         phonebook::savePhonebookToFile(workspace_, seam_, owner(), kind, choose, busy);
     pressed->setFocus();
+}
+
+void CFileSelectDlg::loadWithReport(int kind, const phonebook::FileChooser& choose,
+                                    const phonebook::StepRunner& busy) {
+    // The working copy as it was before the load is the report's reference: what the file moved,
+    // lost or emptied shows against it. Taken once the file is chosen, the moment before the load.
+    const auto reference = std::make_unique<Workspace>();
+    const phonebook::FileChooser chooseAndKeep = [&]() -> std::optional<std::filesystem::path> {
+        std::optional<std::filesystem::path> chosen = choose();
+        if (chosen)
+            guiRunner(workspace_, nullptr)([&] {
+                reference->image().workingCopy = workspace_.image().workingCopy;
+                reference->image().memoryMode = workspace_.image().memoryMode;
+                return 0;
+            });
+        return chosen;
+    };
+    phonebook::LoadReport report(workspace_, kind);
+    const phonebook::FileStepResult result =
+        phonebook::loadPhonebookFromFile(workspace_, seam_.ui, owner(), kind, chooseAndKeep, busy, &report);
+    if (result == phonebook::FileStepResult::Cancelled) return;
+    guiRunner(workspace_, this)([&] {
+        report.finish();
+        report.compareWith(*reference);
+        return 0;
+    });
+    // After the load's own messages; a load that did exactly what the file says shows nothing more.
+    if (report.empty()) return;
+    CLoadResultDlg window(report.findings(), report.summary(), seam_, this);
+    window.exec();
 }
 
 platform::Owner CFileSelectDlg::owner() {

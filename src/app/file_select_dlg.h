@@ -41,6 +41,9 @@ private slots:
 
 private:
     void run(int kind, QPushButton* pressed);
+    // The load, then the load report's window when the load did anything otherwise than the file
+    // says or the file looks damaged against the phonebook it replaces.
+    void loadWithReport(int kind, const phonebook::FileChooser& choose, const phonebook::StepRunner& busy);
     // Shows the file dialog; nullopt when the operator cancelled it.
     std::optional<std::filesystem::path> choosePath(QFileDialog& dialog);
     void prepareFileDialog(QFileDialog& dialog, int kind);

@@ -1,8 +1,11 @@
 #include "app/main_menu_dlg.h"
 
 #include "app/dialog_layout.h"
+#include "app/history_dlg.h"
+#include "app/import_dlg.h"
 #include "app/menu_select_dlg.h"
 #include "app/speed_dial_app.h"
+#include "app/tools_menu.h"
 #include "app/transfer_procedures.h"
 #include "image/data_image.h"
 #include "link/device_session.h"
@@ -112,6 +115,14 @@ void CMainMenuDlg::createControls() {
     connect(duplicatesRefused_, &QRadioButton::clicked, this, &CMainMenuDlg::onDuplicatesRefused);
     connect(memories600_, &QRadioButton::clicked, this, &CMainMenuDlg::onMemories600);
     connect(memories990_, &QRadioButton::clicked, this, &CMainMenuDlg::onMemories990);
+
+    // The tools beyond the documents, above their controls: the window grows by the bar only.
+    tools_ = new ToolsMenu(*this);
+    tools_->addTool(QStringLiteral(u"履歴と比較(&H)…"), [this] { onHistory(); });
+    tools_->addTool(QStringLiteral(u"連絡先の取込(&I)…"), [this] {
+        runProcedure([this] { openContactImport(*this, application_.workspace(), application_.seam()); });
+    });
+    addMenuBarAbove(*this, *tools_->bar());
 }
 
 void CMainMenuDlg::initialiseDialog() {
@@ -186,7 +197,24 @@ void CMainMenuDlg::onReadPhonebook() {
 }
 
 void CMainMenuDlg::onWritePhonebook() {
-    runProcedure([this] { writePhonebookProcedure(*this, *procedures_, memorySelection_); });
+    runProcedure([this] {
+        const WriteChecks checks{tools_->previewBeforeWrite(), tools_->verifyAfterWrite(),
+                                 snapshots_.folder(), &snapshots_};
+        writePhonebookProcedure(*this, *procedures_, memorySelection_, checks);
+    });
+}
+
+void CMainMenuDlg::onHistory() {
+    runProcedure([this] {
+        CHistoryDlg window(application_.workspace(), application_.seam(), snapshots_.folder(), this);
+        connect(&window, &CHistoryDlg::restored, this, &CMainMenuDlg::followMemoryMode);
+        window.exec();
+    });
+}
+
+void CMainMenuDlg::followMemoryMode() {
+    memorySelection_ = application_.workspace().image().memoryMode == 2 ? 2 : 1;
+    (memorySelection_ == 1 ? memories600_ : memories990_)->setChecked(true);
 }
 
 void CMainMenuDlg::onEditPhonebook() {

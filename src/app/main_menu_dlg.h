@@ -21,6 +21,7 @@ class PhonebookProcedures;
 namespace rk::app {
 
 class CSpeedDialApp;
+class ToolsMenu;
 
 class CMainMenuDlg : public QDialog {
     Q_OBJECT
@@ -41,6 +42,13 @@ public:
     // True while a procedure runs: no other may start, and the window does not end.
     bool procedureRunning() const { return procedureRunning_; }
 
+    // The "ツール(T)" menu: the tools and the check marks that guard a write.
+    ToolsMenu& tools() { return *tools_; }
+
+    // Shows MemoryMode in the memory radio buttons and takes it as the memory selection, after
+    // something beyond the documents' procedures changed it (a restored snapshot).
+    void followMemoryMode();
+
     // Escape and the close request arrive here; both ask before the program ends.
     void reject() override;
 
@@ -56,6 +64,7 @@ private slots:
     void onDuplicatesRefused();
     void onMemories600();
     void onMemories990();
+    void onHistory();
 
 private:
     void createControls();
@@ -71,6 +80,7 @@ private:
     bool procedureRunning_ = false;
     history::SnapshotLog snapshots_;
     std::unique_ptr<link::PhonebookProcedures> procedures_;
+    ToolsMenu* tools_ = nullptr;
 
     QButtonGroup* duplicateGroup_ = nullptr;
     QButtonGroup* memoryGroup_ = nullptr;

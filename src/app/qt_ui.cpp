@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -148,6 +149,15 @@ bool QtUi::openBrowser(const std::string& url) {
 
 bool QtUi::showBrowser(const std::string& url) {
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+bool QtUi::openFolder(const std::string& path) {
+    if (!dispatcher_) return false;
+    return onGuiThreadBlocking([this, &path] { return showFolder(path); });
+}
+
+bool QtUi::showFolder(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
 }
 
 void QtUi::setWaitCursor(bool waiting) {

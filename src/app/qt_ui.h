@@ -26,11 +26,14 @@ public:
     void* findWindow(const std::string& title) override;
     // The desktop's default browser.
     bool openBrowser(const std::string& url) override;
+    // The desktop's file manager.
+    bool openFolder(const std::string& path) override;
 
 private:
     platform::Answer showMessageBox(const platform::MessageRequest& request);
     void showErrorNotice(const std::string& text);
     bool showBrowser(const std::string& url);
+    bool showFolder(const std::string& path);
     void changeWaitCursor(bool waiting);
     template <typename Work> auto onGuiThreadBlocking(Work&& work);
 

@@ -5,7 +5,6 @@
 #include "cli/history_steps.h"
 #include "cli/options.h"
 
-#include "phonebook/load_report.h"
 #include "phonebook/phonebook_file.h"
 #include "platform/text.h"
 
@@ -61,7 +60,7 @@ std::optional<std::string> hostOf(const std::string& typed) {
 }
 
 std::optional<Operand> snapshotOperand(const history::Snapshot& snapshot) {
-    std::optional<history::PhonebookSide> side = snapshotSide(snapshot);
+    std::optional<history::PhonebookSide> side = usableSnapshot(snapshot);
     if (!side) return std::nullopt;
     return Operand{std::move(*side), snapshot.info.memoryCount};
 }
@@ -90,29 +89,14 @@ std::optional<Operand> resolveOperand(const Context& context, const std::string&
         return snapshotOperand(*snapshot);
     }
     if (std::filesystem::exists(word, error)) {
-        // No more of it than a load reads, whatever its size.
-        std::optional<std::string> content = phonebook::readPhonebookFileBytes(word);
-        if (!content) {
-            std::fprintf(stderr, "rkdial-cli: cannot read %s\n", word.c_str());
-            return std::nullopt;
-        }
-        // The kind is the one whose load would take the file; a file that neither load takes is
-        // refused with what each found.
-        const std::optional<phonebook::LoadFinding> notCommon =
-            phonebook::whyNoPhonebookFile(*content, phonebook::kCommonPhonebookFile);
-        Operand operand;
-        if (!notCommon) {
-            operand.side.common = std::move(content);
-            return operand;
-        }
-        const std::optional<phonebook::LoadFinding> notMy =
-            phonebook::whyNoPhonebookFile(*content, phonebook::kMyPhonebookFile);
-        if (!notMy) {
-            operand.side.my = std::move(content);
-            return operand;
-        }
-        tellNotPhonebook(word, phonebook::kCommonPhonebookFile, *notCommon);
-        if (notMy->reason != notCommon->reason) tellNotPhonebook(word, phonebook::kMyPhonebookFile, *notMy);
+        // No more of it than a load reads, whatever its size; the kind is the one whose load would
+        // take the file. A file that neither load takes is refused with what each found.
+        history::BookProblems problems;
+        if (std::optional<history::PhonebookSide> side = history::phonebookFileSide(word, &problems))
+            return Operand{std::move(*side), std::nullopt};
+        if (problems.size() == 2 && problems[0].finding->reason == problems[1].finding->reason)
+            problems.pop_back();
+        tellProblems(problems);
         return std::nullopt;
     }
     if (!options.host.empty()) {
@@ -172,10 +156,10 @@ int runHistory(Context& context, Arguments arguments) {
     if (snapshots.empty()) std::fprintf(stderr, "rkdial-cli: no snapshots in %s\n", folder.c_str());
     for (const history::Snapshot& snapshot : snapshots) {
         const history::SnapshotInfo& info = snapshot.info;
-        const int myMemories = info.memoryCount == 990 ? 1000 : 2000;
         std::printf("%s  %-5s  %s  common %d/%d  my %d/%d  %s\n", info.time.c_str(),
                     history::directionName(info.direction), text::cp932ToUtf8(info.host).c_str(),
-                    info.commonInUse, info.memoryCount, info.myInUse, myMemories, snapshot.folder.c_str());
+                    info.commonInUse, info.memoryCount, info.myInUse, info.myMemoryCount(),
+                    snapshot.folder.c_str());
     }
     return 0;
 }

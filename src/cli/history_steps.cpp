@@ -1,9 +1,6 @@
 #include "cli/history_steps.h"
 
 #include "cli/file_steps.h"
-#include "history/phonebook_text.h"
-#include "phonebook/load_report.h"
-#include "phonebook/phonebook_file.h"
 #include "platform/text.h"
 
 #include <cstdio>
@@ -21,25 +18,21 @@ void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirec
                  direction == link::TransferDirection::Read ? "read" : "write", outcome.problem.c_str());
 }
 
-std::optional<std::string> phonebookFileContent(const std::filesystem::path& path, int kind) {
-    std::optional<std::string> content = phonebook::readPhonebookFileBytes(path);
-    if (!content) {
-        std::fprintf(stderr, "rkdial-cli: cannot read %s\n", path.c_str());
-        return std::nullopt;
+void tellProblems(const history::BookProblems& problems) {
+    for (const history::BookProblem& problem : problems) {
+        if (problem.finding)
+            tellNotPhonebook(problem.file.string(), problem.kind, *problem.finding);
+        else
+            std::fprintf(stderr, "rkdial-cli: cannot read %s\n", problem.file.c_str());
     }
-    if (const std::optional<phonebook::LoadFinding> why = phonebook::whyNoPhonebookFile(*content, kind)) {
-        tellNotPhonebook(path.string(), kind, *why);
-        return std::nullopt;
-    }
-    return content;
 }
 
-std::optional<history::PhonebookSide> snapshotSide(const history::Snapshot& snapshot) {
-    history::PhonebookSide side{phonebookFileContent(snapshot.commonFile(), phonebook::kCommonPhonebookFile),
-                                phonebookFileContent(snapshot.myFile(), phonebook::kMyPhonebookFile)};
-    if (!side.common || !side.my) {
+std::optional<history::PhonebookSide> usableSnapshot(const history::Snapshot& snapshot) {
+    history::BookProblems problems;
+    std::optional<history::PhonebookSide> side = history::snapshotSide(snapshot, &problems);
+    if (!side) {
+        tellProblems(problems);
         std::fprintf(stderr, "rkdial-cli: cannot use the snapshot %s\n", snapshot.folder.c_str());
-        return std::nullopt;
     }
     return side;
 }
@@ -51,12 +44,15 @@ int printDiff(const history::PhonebookDiff& diff, bool json) {
     return diff.equal() ? kSame : kDifferent;
 }
 
+void tellNoRead(const std::filesystem::path& folder, const std::string& host) {
+    std::fprintf(stderr, "rkdial-cli: the history (%s) holds no read of %s\n", folder.c_str(),
+                 text::cp932ToUtf8(host).c_str());
+}
+
 std::optional<history::Snapshot> newestRead(const std::filesystem::path& folder, const std::string& host) {
     std::optional<history::Snapshot> read =
         history::SnapshotStore(folder).newest(host, history::Direction::Read);
-    if (!read)
-        std::fprintf(stderr, "rkdial-cli: the history (%s) holds no read of %s\n", folder.c_str(),
-                     text::cp932ToUtf8(host).c_str());
+    if (!read) tellNoRead(folder, host);
     return read;
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "history/phonebook_diff.h"
+#include "history/safeguards.h"
 #include "history/snapshot_store.h"
 #include "link/phonebook_procedures.h"
 
@@ -24,20 +25,20 @@ std::filesystem::path historyFolder(const Context& context, const std::optional<
 // Says on stderr when a completed transfer's snapshot could not be kept; silent otherwise.
 void reportSnapshot(const history::SnapshotOutcome& outcome, link::TransferDirection direction);
 
-// A phonebook file of a kind (1 common, 2 my phonebook) as a side of a comparison: as much of it
-// as a load reads. nullopt, after saying why on stderr, when it cannot be read or is no phonebook
-// file of the kind (the load report's finding).
-std::optional<std::string> phonebookFileContent(const std::filesystem::path& path, int kind);
+// Says on stderr why each file cannot be compared: it cannot be read, or the load report's finding.
+void tellProblems(const history::BookProblems& problems);
 
 // Both books of a snapshot; nullopt (after saying why on stderr) when a file cannot be read or is
 // no phonebook file.
-std::optional<history::PhonebookSide> snapshotSide(const history::Snapshot& snapshot);
+std::optional<history::PhonebookSide> usableSnapshot(const history::Snapshot& snapshot);
 
 // Prints a comparison on stdout (text or JSON) and returns kSame or kDifferent.
 int printDiff(const history::PhonebookDiff& diff, bool json);
 
-// The newest read of a unit (CP932 host) for a dry run or a restore; says on stderr when there is
-// none.
+// Says on stderr that the history holds no read of a unit (CP932 host).
+void tellNoRead(const std::filesystem::path& folder, const std::string& host);
+
+// The newest read of a unit for diff's "last"; says on stderr when there is none.
 std::optional<history::Snapshot> newestRead(const std::filesystem::path& folder, const std::string& host);
 
 } // namespace rk::cli

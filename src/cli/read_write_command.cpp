@@ -9,6 +9,7 @@
 #include "cli/options.h"
 
 #include "history/phonebook_text.h"
+#include "history/safeguards.h"
 #include "image/data_image.h"
 #include "link/device_session.h"
 #include "link/phonebook_procedures.h"
@@ -297,12 +298,26 @@ int memoryCountOf(const TransferOptions& options) {
     return options.memorySelection == 2 ? 990 : 600;
 }
 
-// The books a write of the working copy would send, as files of the PC's own column order.
-history::PhonebookSide workingCopySide(Context& context) {
-    Workspace& workspace = context.workspace;
-    const phonebook::FileHeaderLine::Line header = workspace.fileHeaderLine().formatNow();
-    return {phonebook::formatPhonebookFile(workspace, phonebook::kCommonPhonebookFile, header, 0),
-            phonebook::formatPhonebookFile(workspace, phonebook::kMyPhonebookFile, header, 0)};
+// Prints what a write of the working copy changes against the newest read of the unit: kSame or
+// kDifferent; kTrouble (after saying why) when the history holds no usable read. Without any read,
+// kSame where the read is `optional`.
+int showWritePlan(Context& context, const std::filesystem::path& folder, const std::string& host,
+                  int memoryCount, const char* introduction, bool optional = false) {
+    const history::WritePlan plan =
+        history::planWrite(history::SnapshotStore(folder), host, context.workspace, memoryCount);
+    switch (plan.status) {
+    case history::WritePlan::Status::NoRead:
+        tellNoRead(folder, host);
+        return optional ? kSame : kTrouble;
+    case history::WritePlan::Status::Unreadable:
+        tellProblems(plan.problems);
+        std::fprintf(stderr, "rkdial-cli: cannot use the snapshot %s\n", plan.read.folder.c_str());
+        return kTrouble;
+    case history::WritePlan::Status::Planned:
+        break;
+    }
+    std::fprintf(stderr, introduction, plan.read.info.time.c_str(), plan.read.folder.c_str());
+    return printDiff(plan.changes, false);
 }
 
 // write --dry-run: the comparison of what the write would send with the newest read of the unit.
@@ -312,41 +327,40 @@ int dryRun(Context& context, const TransferOptions& options) {
     link::DeviceSession session(context.workspace, context.seam);
     link::PhonebookProcedures procedures(context.workspace, session);
     if (!loadWriteFiles(context, procedures, options)) return kTrouble;
-    const std::filesystem::path folder = historyFolder(context, options.history);
-    const std::optional<history::Snapshot> read = newestRead(folder, *host);
-    if (!read) return kTrouble;
-    const std::optional<history::PhonebookSide> before = snapshotSide(*read);
-    if (!before) return kTrouble;
-    std::fprintf(stderr, "rkdial-cli: dry run, nothing is sent; compared with the read of %s (%s)\n",
-                 read->info.time.c_str(), read->folder.c_str());
-    return printDiff(history::comparePhonebooks(*before, workingCopySide(context), memoryCountOf(options)),
-                     false);
+    return showWritePlan(context, historyFolder(context, options.history), *host, memoryCountOf(options),
+                         "rkdial-cli: dry run, nothing is sent; compared with the read of %s (%s)\n");
 }
 
-// write --verify, once the write has completed: reads both books back and compares them with
-// what was sent (the work directory's sys-tan.txt and tel-tan.txt, which the read replaces).
+// write --verify, once the write has completed: reads both books back, as a read of its own into
+// the work directory, and compares them with what was sent there.
 int verifyWrite(Context& context, link::PhonebookProcedures& procedures, const TransferOptions& options) {
     const std::filesystem::path directory = context.workspace.flags().startupDir;
-    const history::PhonebookSide sent{phonebook::readPhonebookFileBytes(directory / "sys-tan.txt"),
-                                      phonebook::readPhonebookFileBytes(directory / "tel-tan.txt")};
-    if (!sent.common || !sent.my) {
+    const history::PhonebookSide sent = history::writtenBooks(directory);
+    const history::VerifyOutcome outcome =
+        history::verifyWrite(sent, memoryCountOf(options), [&](Workspace& into) {
+            std::fprintf(stderr, "rkdial-cli: reading the phonebooks back to check the write\n");
+            into.flags().startupDir = directory.string();
+            link::PhonebookProcedures readBack(into, procedures.session());
+            readBack.setPort(procedures.port());
+            readBack.setTransferLog(&context.snapshots);
+            return readProcedure(context, readBack, options);
+        });
+    switch (outcome.status) {
+    case history::VerifyOutcome::Status::NothingSent:
         std::fprintf(stderr, "rkdial-cli: cannot read what was sent from %s\n", directory.c_str());
         return 1;
-    }
-    std::fprintf(stderr, "rkdial-cli: reading the phonebooks back to check the write\n");
-    if (readProcedure(context, procedures, options) != 0) return 1;
-    const history::PhonebookSide received{phonebook::readPhonebookFileBytes(directory / "sys-tan.txt"),
-                                          phonebook::readPhonebookFileBytes(directory / "tel-tan.txt")};
-    if (!received.common || !received.my) {
-        std::fprintf(stderr, "rkdial-cli: cannot read what was read back from %s\n", directory.c_str());
+    case history::VerifyOutcome::Status::ReadFailed:
         return 1;
-    }
-    const history::PhonebookDiff diff = history::comparePhonebooks(sent, received, memoryCountOf(options));
-    if (printDiff(diff, false) == kSame) {
+    case history::VerifyOutcome::Status::Same:
+        printDiff(outcome.differences, false);
         std::fprintf(stderr, "rkdial-cli: the main unit holds every memory as it was written\n");
         return 0;
+    case history::VerifyOutcome::Status::Different:
+        printDiff(outcome.differences, false);
+        std::fprintf(stderr, "rkdial-cli: %zu memories differ from what was written\n",
+                     outcome.differences.differences.size());
+        return 1;
     }
-    std::fprintf(stderr, "rkdial-cli: %zu memories differ from what was written\n", diff.differences.size());
     return 1;
 }
 
@@ -424,22 +438,17 @@ int runRestore(Context& context, Arguments arguments) {
                      options->host.c_str(), folder.c_str());
         return 1;
     }
-    const std::optional<history::PhonebookSide> restored = snapshotSide(*snapshot);
+    const std::optional<history::PhonebookSide> restored = usableSnapshot(*snapshot);
     if (!restored) return 1;
 
-    // The snapshot's phonebook in the count it was taken in, loaded as the file window loads it.
+    // The snapshot's phonebook in the count it was taken in, in place of the working copy.
     options->memorySelection = history::memoryModeOf(snapshot->info.memoryCount);
-    options->commonFile = snapshot->commonFile().string();
-    options->myFile = snapshot->myFile().string();
-    if (!loadWriteFiles(context, procedures, *options)) return 1;
+    history::restoreBooks(context.workspace, *restored, snapshot->info.memoryCount);
 
-    if (const std::optional<history::Snapshot> read = newestRead(folder, host)) {
-        const std::optional<history::PhonebookSide> before = snapshotSide(*read);
-        if (!before) return 1;
-        std::fprintf(stderr, "rkdial-cli: what the restore changes against the read of %s (%s):\n",
-                     read->info.time.c_str(), read->folder.c_str());
-        printDiff(history::comparePhonebooks(*before, *restored, snapshot->info.memoryCount), false);
-    }
+    if (showWritePlan(context, folder, host, snapshot->info.memoryCount,
+                      "rkdial-cli: what the restore changes against the read of %s (%s):\n",
+                      true) == kTrouble)
+        return 1;
     if (!options->yes && !operatorAgrees(context, session.host())) {
         std::fprintf(stderr, "rkdial-cli: nothing was sent\n");
         return 1;

@@ -65,4 +65,13 @@ SourceContacts readContactSource(const ContactSource& source, const ColumnMap& m
     return result;
 }
 
+std::vector<std::string> spreadsheetColumns(const ContactSource& source) {
+    if (trimBlanks(source.bytes).empty() || phonebookFileShape(source.bytes) || looksLikeVCard(source.bytes))
+        return {};
+    const std::string text = decodeUnlabelled(source.bytes);
+    CsvTable table = parseCsv(text, guessSeparator(text));
+    if (table.header.size() < 2 || recogniseLayout(table.header, {})) return {};
+    return std::move(table.header);
+}
+
 } // namespace rk::contacts

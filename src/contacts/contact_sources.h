@@ -28,4 +28,8 @@ std::optional<ContactSource> loadContactSource(const std::filesystem::path& path
 // Tells the format by the content and reads every contact of it.
 SourceContacts readContactSource(const ContactSource& source, const ColumnMap& map);
 
+// The header cells (UTF-8) of a spreadsheet that is read only with a column map: a CSV or TSV of
+// two columns or more whose layout is no address book's. Empty for every other source.
+std::vector<std::string> spreadsheetColumns(const ContactSource& source);
+
 } // namespace rk::contacts

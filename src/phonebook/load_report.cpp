@@ -284,10 +284,21 @@ void LoadReport::restIgnored(std::size_t readBytes) {
                                     " bytes after the header line only: the rest of the file is ignored"));
 }
 
+bool LoadReport::isLastLine(std::string_view lineText) const {
+    const char* const end = body_.data() + body_.size();
+    const char* const after = lineText.data() + lineText.size();
+    const std::less_equal<const char*> notAfter;
+    if (body_.empty() || !notAfter(body_.data(), after) || !notAfter(after, end)) return false;
+    const std::string_view rest(after, static_cast<std::size_t>(end - after));
+    return rest.empty() || rest == "\r\n";
+}
+
 void LoadReport::lineSkipped(SkippedLine why, int line, std::string_view lineText, int position, int memory,
                              std::size_t limit) {
     const int number = fileLine(line);
     takeBlanks(lineText, number, nullptr, position, memory, findings_);
+    // The extra line end a spreadsheet saves after the last row is no damage.
+    if (why == SkippedLine::Blank && isLastLine(lineText)) return;
     std::string reason;
     switch (why) {
     case SkippedLine::TooLong:

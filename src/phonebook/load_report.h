@@ -16,6 +16,8 @@
 
 namespace rk::phonebook {
 
+struct ReferenceSlot; // a memory as loaded and as a reference has it (load_suspects.cpp)
+
 enum class FindingField { Line, Number, Kanji, Kana, Group };
 enum class FindingAction { Skipped, Changed, Cut, Cleared, Suspect };
 
@@ -109,6 +111,10 @@ private:
     void takeBlanks(std::string_view line, int fileLineNumber, const RecordFields* fields, int position,
                     int memory, std::vector<LoadFinding>& into);
     std::string memoryText(int position, int memory) const;
+    // Whether a line of the body is its last: nothing but a line end follows it.
+    bool isLastLine(std::string_view lineText) const;
+    // Against a reference: entries of the reference that the file holds at other memories.
+    void suspectMovedEntries(const std::vector<ReferenceSlot>& slots);
     int memoryCount() const;
     void sortFindings();
 

@@ -8,10 +8,23 @@
 #include "phonebook/phonebook.h"
 #include "phonebook/phonebook_file.h"
 
-#include <set>
+#include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace rk::phonebook {
+
+// A memory of the book as the file left it and as the reference has it.
+struct ReferenceSlot {
+    int position = 0;
+    int memory = 0;
+    EntryText loaded;
+    EntryText original;
+};
+
 namespace {
 
 bool isDigit(char character) {
@@ -121,6 +134,40 @@ std::string quotedText(std::string_view cp932) {
     return "\"" + text::cp932ToUtf8(cp932) + "\"";
 }
 
+// What makes an entry the same party: its number and names. Empty for a memory not in use.
+std::string entryKey(const EntryText& entry) {
+    const std::string number = entry.numberText();
+    if (number.empty()) return {};
+    return number + '\0' + entry.kanjiText() + '\0' + entry.kanaText();
+}
+
+std::string entryText(const EntryText& entry) {
+    return quotedText(entry.numberText()) + " " + quotedText(entry.kanjiText());
+}
+
+// For each slot, the slot of the reference whose entry the file holds there instead of the
+// reference's own (the nearest, where the reference has it more than once); -1 for an entry in its
+// place, one the reference does not have, and an empty memory.
+std::vector<int> movedFrom(const std::vector<ReferenceSlot>& slots) {
+    std::unordered_map<std::string, std::vector<int>> referenceSlots;
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        if (std::string key = entryKey(slots[i].original); !key.empty())
+            referenceSlots[std::move(key)].push_back(static_cast<int>(i));
+    std::vector<int> from(slots.size(), -1);
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const std::string key = entryKey(slots[i].loaded);
+        if (key.empty() || key == entryKey(slots[i].original)) continue;
+        const auto found = referenceSlots.find(key);
+        if (found == referenceSlots.end()) continue;
+        const int here = static_cast<int>(i);
+        int nearest = found->second.front();
+        for (const int slot : found->second)
+            if (std::abs(slot - here) < std::abs(nearest - here)) nearest = slot;
+        from[i] = nearest;
+    }
+    return from;
+}
+
 } // namespace
 
 void LoadReport::compareWith(const Workspace& reference) {
@@ -181,23 +228,115 @@ void LoadReport::compareWith(const Workspace& reference) {
                         " only in character width");
     };
 
-    // Only a memory that a line of the file went into or that the reference holds a number in
-    // can look damaged: elsewhere there is neither a line nor a number to go by.
-    std::set<int> keys; // position * 1000 + memory, as memories_
-    for (const auto& [key, state] : memories_)
-        if (!state.cleared) keys.insert(key);
-    // The reference's, within the memories of the loaded phonebook's count.
-    for (const int key :
-         entriesInUse(reference, kind_ == kMyPhonebookFile ? PageKind::Telephone : PageKind::System)) {
-        const int memory = key % 1000;
-        const bool inTable = kind_ == kMyPhonebookFile
-                                 ? memory >= geometry.firstTelephoneMemory &&
-                                       memory < geometry.firstTelephoneMemory + geometry.memoriesPerTelephone
-                                 : memory < geometry.systemMemories;
-        if (inTable) keys.insert(key);
+    std::vector<ReferenceSlot> slots;
+    const auto add = [&](int position, int memory) {
+        ReferenceSlot& slot = slots.emplace_back();
+        slot.position = position;
+        slot.memory = memory;
+        if (position == 0) {
+            loadSystemEntry(workspace_, memory, slot.loaded);
+            loadSystemEntry(reference, memory, slot.original);
+        } else {
+            loadTelephoneEntry(workspace_, position, memory, slot.loaded);
+            loadTelephoneEntry(reference, position, memory, slot.original);
+        }
+        compare(position, memory);
+    };
+    if (kind_ == kMyPhonebookFile) {
+        for (int position = kFirstPhonebookPosition; position <= kLastPhonebookPosition; ++position)
+            for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset)
+                add(position, geometry.firstTelephoneMemory + offset);
+    } else {
+        for (int memory = 0; memory < geometry.systemMemories; ++memory) add(0, memory);
     }
-    for (const int key : keys) compare(key / 1000, key % 1000);
+    suspectMovedEntries(slots);
     sortFindings();
+}
+
+// Rows deleted, inserted or sorted in a spreadsheet whose memory column is then filled down again:
+// the reference's entries stand at other memories of the file, each memory dialling another party.
+void LoadReport::suspectMovedEntries(const std::vector<ReferenceSlot>& slots) {
+    const std::vector<int> from = movedFrom(slots);
+    std::unordered_set<std::string> inFile;
+    for (const ReferenceSlot& slot : slots)
+        if (std::string key = entryKey(slot.loaded); !key.empty()) inFile.insert(std::move(key));
+    const auto recordOf = [&](const ReferenceSlot& slot) -> const MemoryState* {
+        const auto found = memories_.find(slot.position * 1000 + slot.memory);
+        return found == memories_.end() || found->second.cleared ? nullptr : &found->second;
+    };
+    const auto suspect = [&](const ReferenceSlot& slot, std::string reason) {
+        const MemoryState* record = recordOf(slot);
+        findings_.push_back(finding(record != nullptr ? record->line : 0, slot.position, slot.memory,
+                                    FindingField::Line, record != nullptr ? record->rawLine : "",
+                                    slot.loaded.numberText(), FindingAction::Suspect, std::move(reason)));
+    };
+    const auto label = [&](std::size_t i) { return memoryText(slots[i].position, slots[i].memory); };
+
+    // Once entries have moved, an entry of the reference that the file holds nowhere went with a
+    // deleted row: where the file holds a moved entry or none in its place. Where it holds another,
+    // the value was edited or damaged in place, which the checks above judge.
+    const bool moves = std::any_of(from.begin(), from.end(), [](int source) { return source >= 0; });
+    std::vector<bool> deleted(slots.size(), false);
+    for (std::size_t i = 0; moves && i < slots.size(); ++i) {
+        const std::string key = entryKey(slots[i].original);
+        if (key.empty() || inFile.contains(key)) continue;
+        const MemoryState* record = recordOf(slots[i]);
+        const bool emptyHere = entryKey(slots[i].loaded).empty();
+        // Without a line of its own the memory is already suspect as one the file has no entry for.
+        if (emptyHere && (record == nullptr || record->numberOfOtherPosition)) continue;
+        if (from[i] < 0 && !emptyHere) continue;
+        suspect(slots[i], "the reference's entry here (" + entryText(slots[i].original) +
+                              ") is nowhere in the file: row deleted?");
+        deleted[i] = true;
+    }
+
+    // A run: entries moved by the same number of memories, with nothing but empty memories between.
+    for (std::size_t first = 0; first < slots.size();) {
+        if (from[first] < 0) {
+            ++first;
+            continue;
+        }
+        const long shift = static_cast<long>(first) - from[first];
+        std::size_t last = first;
+        int moved = 1;
+        std::vector<std::size_t> emptied;
+        std::vector<std::size_t> pending;
+        for (std::size_t next = first + 1; next < slots.size(); ++next) {
+            if (from[next] >= 0 && static_cast<long>(next) - from[next] == shift) {
+                last = next;
+                ++moved;
+                emptied.insert(emptied.end(), pending.begin(), pending.end());
+                pending.clear();
+                continue;
+            }
+            if (!entryKey(slots[next].loaded).empty()) break;
+            if (!entryKey(slots[next].original).empty()) pending.push_back(next);
+        }
+        const std::string by = std::string(shift < 0 ? "up" : "down") + " by " +
+                               std::to_string(std::abs(shift)) +
+                               (std::abs(shift) == 1 ? " memory" : " memories");
+        const std::string source = label(static_cast<std::size_t>(from[first]));
+        if (moved == 1) {
+            suspect(slots[first],
+                    "the reference has this entry at memory " + source + ", not here: moved " + by + "?");
+        } else {
+            const MemoryState* record = recordOf(slots[first]);
+            suspect(slots[first], "from line " + std::to_string(record != nullptr ? record->line : 0) +
+                                      " on, entries moved " + by + ": memory " + label(first) +
+                                      " holds the reference's " + source + ", and so on to memory " +
+                                      label(last) + " (the reference's " +
+                                      label(static_cast<std::size_t>(from[last])) + "), " +
+                                      std::to_string(moved) + " entries: rows deleted, inserted or sorted?");
+        }
+        for (const std::size_t i : emptied) {
+            const MemoryState* record = recordOf(slots[i]);
+            // Without a line of its own, the memory is already suspect as one the file has no entry for.
+            if (deleted[i] || record == nullptr || record->numberOfOtherPosition) continue;
+            suspect(slots[i], "the reference has an entry here (" + entryText(slots[i].original) +
+                                  "), the file empties it among entries moved " + by);
+        }
+        first = last + 1;
+    }
 }
 
 } // namespace rk::phonebook

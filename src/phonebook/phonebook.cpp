@@ -286,27 +286,6 @@ bool loadTelephoneEntry(const Workspace& workspace, int position, int memory, En
     return true;
 }
 
-std::vector<int> entriesInUse(const Workspace& workspace, PageKind kind) {
-    std::vector<int> inUse;
-    const Layout layout = currentLayout(workspace);
-    if (layout == Layout::None) return inUse;
-    const image::LayoutGeometry geometry = image::geometryOf(layout);
-    const PhonebookArea& copy = workspace.image().workingCopy;
-    if (kind == PageKind::System) {
-        for (int memory = 0; memory < geometry.systemMemories; ++memory)
-            if (!copy[static_cast<std::size_t>(memory)].empty()) inUse.push_back(memory);
-        return inUse;
-    }
-    for (int position = kFirstPhonebookPosition; position <= kLastPhonebookPosition; ++position) {
-        const int blockSlot = telephoneBlockSlot(workspace, position);
-        if (blockSlot < 0) continue;
-        for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset)
-            if (!copy[static_cast<std::size_t>(blockSlot + offset)].empty())
-                inUse.push_back(position * 1000 + geometry.firstTelephoneMemory + offset);
-    }
-    return inUse;
-}
-
 void clearSystemBook(Workspace& workspace, int mode) {
     image::clearSystemSpeedDialTables(workspace.image(), image::layoutOf(static_cast<std::uint8_t>(mode)));
 }

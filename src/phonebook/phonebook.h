@@ -40,11 +40,6 @@ bool loadSystemEntry(const Workspace& workspace, int memory, EntryText& text, Co
 bool loadTelephoneEntry(const Workspace& workspace, int position, int memory, EntryText& text,
                         Copy source = Copy::Working);
 
-// The memories of the working copy that hold a number, in order, at the cost of a look at one
-// byte each: the common phonebook's, or my phonebook's of positions 101..200 as position × 1000 +
-// memory.
-std::vector<int> entriesInUse(const Workspace& workspace, PageKind kind);
-
 // Empties a phonebook laid out for a memory-count value (1 = 600, 2 = 990).
 void clearSystemBook(Workspace& workspace, int mode);
 void clearTelephoneBooks(Workspace& workspace, int mode);

@@ -56,6 +56,13 @@ public:
         static_cast<void>(url);
         return false;
     }
+
+    // Shows a folder of this machine in the desktop's file manager. False when none could be
+    // started.
+    virtual bool openFolder(const std::string& path) {
+        static_cast<void>(path);
+        return false;
+    }
 };
 
 // A Ui that answers every question with its default (OK, or Yes for Yes/No) and shows nothing.

@@ -10,10 +10,12 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    rk::apptest::keepSettingsInATemporaryFolder();
     if (argc < 2) {
-        std::fputs(
-            "usage: app_tests main_menu|menu_select|qt_ui|layout|program|file_select [Qt Test options]\n",
-            stderr);
+        std::fputs("usage: app_tests "
+                   "main_menu|menu_select|qt_ui|layout|program|file_select|tools|import_window [Qt Test "
+                   "options]\n",
+                   stderr);
         return 2;
     }
     const char* suite = argv[1];
@@ -29,6 +31,9 @@ int main(int argc, char** argv) {
     if (std::strcmp(suite, "program") == 0) return rk::apptest::runProgramTests(count, arguments.data());
     if (std::strcmp(suite, "file_select") == 0)
         return rk::apptest::runFileSelectTests(count, arguments.data());
+    if (std::strcmp(suite, "tools") == 0) return rk::apptest::runToolsTests(count, arguments.data());
+    if (std::strcmp(suite, "import_window") == 0)
+        return rk::apptest::runImportWindowTests(count, arguments.data());
     std::fprintf(stderr, "app_tests: unknown suite %s\n", suite);
     return 2;
 }

@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QSettings>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,6 +25,13 @@
 
 namespace rk::apptest {
 
+// What the windows keep between runs goes to a folder of the test program's own, never to the
+// settings of whoever runs the tests. Called once, after the application object is made.
+inline void keepSettingsInATemporaryFolder() {
+    static QTemporaryDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+}
+
 // Each suite is one ctest entry; the program picks it by name.
 int runMainMenuTests(int argc, char** argv);
 int runMenuSelectTests(int argc, char** argv);
@@ -30,6 +39,8 @@ int runQtUiTests(int argc, char** argv);
 int runLayoutTests(int argc, char** argv);
 int runProgramTests(int argc, char** argv);
 int runFileSelectTests(int argc, char** argv);
+int runToolsTests(int argc, char** argv);
+int runImportWindowTests(int argc, char** argv);
 
 // "81 40 83 70" -> the bytes 0x81 0x40 0x83 0x70: expected texts are written out by hand.
 inline std::string hexBytes(std::string_view hex) {

@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -133,7 +134,13 @@ private slots:
         app::CSpeedDialApp& application = harness().application;
         app::CMainMenuDlg window(application);
         const app::DialogUnits units(window.font());
-        QCOMPARE(window.size(), units.size(195, 246));
+        // The designed size, grown by the menu bar above the controls and by nothing else.
+        auto* bar = window.findChild<QMenuBar*>(QStringLiteral("menuBar"));
+        QVERIFY(bar != nullptr && bar->height() > 0);
+        QCOMPARE(bar->geometry(), QRect(0, 0, window.width(), bar->height()));
+        QCOMPARE(window.size(), units.size(195, 246) + QSize(0, bar->height()));
+        QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("id1134"))->geometry(),
+                 units.rect(12, 15, 80, 40).translated(0, bar->height()));
         // The two top buttons share a row; the edit button sits under the read button.
         auto* read = window.findChild<QPushButton*>(QStringLiteral("id1134"));
         auto* write = window.findChild<QPushButton*>(QStringLiteral("id1135"));

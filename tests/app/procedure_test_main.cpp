@@ -1,4 +1,6 @@
 // The suites of the procedure windows; ctest names the suite as the first argument.
+#include "app_test_support.h"
+
 #include <QApplication>
 
 #include <cstdio>
@@ -12,6 +14,7 @@ int runTransferProcedureTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    rk::apptest::keepSettingsInATemporaryFolder();
     if (argc < 2) {
         std::fputs("usage: procedure_tests operator_dialogs|transfer_procedures [Qt Test options]\n", stderr);
         return 2;

@@ -1,28 +1,38 @@
 // The read and write procedures driven through the main window as an operator would, against
 // the test main unit on loopback.
 #include "app/comm_progress_dlg.h"
+#include "app/compare_dlg.h"
+#include "app/diff_table_model.h"
 #include "app/host_address_dlg.h"
 #include "app/main_menu_dlg.h"
 #include "app/password_dlg.h"
 #include "app/qt_ui.h"
 #include "app/speed_dial_app.h"
+#include "app/tools_menu.h"
 #include "app_test_support.h"
+#include "history/snapshot_store.h"
 #include "link/device_session.h"
 #include "link/phonebook_procedures.h"
 #include "mainunit/main_unit_simulator.h"
+#include "mainunit/unit_store.h"
+#include "phonebook/phonebook_file.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
 #include "support/ports.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
+#include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -140,6 +150,42 @@ private:
     mutable std::mutex mutex_;
     std::string windows_;
 };
+
+// The compare window as it opens: what it says, then the button the operator presses.
+struct CompareSeen {
+    QString heading;
+    QString summary;
+    QStringList rows; // change, book, position, memory, field, before, after
+};
+
+OperatorScript::Step compareWindow(const char* button, CompareSeen* seen) {
+    return [=](QWidget* modal) {
+        auto* window = qobject_cast<app::CCompareDlg*>(modal);
+        if (window == nullptr) return false;
+        if (auto* heading = control<QLabel>(*window, "heading")) seen->heading = heading->text();
+        seen->summary = control<QLabel>(*window, "summary")->text();
+        const app::DiffTableModel& model = window->model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model.columnCount(); ++column)
+                cells << model.data(model.index(row, column), Qt::DisplayRole).toString();
+            seen->rows << cells.join(u'|');
+        }
+        QTest::mouseClick(control<QPushButton>(*window, button), Qt::LeftButton);
+        return true;
+    };
+}
+
+// The books of a workspace as a read of the main unit leaves them in the history.
+phonebook::TransferRecord readRecordOf(Workspace& workspace) {
+    phonebook::TransferRecord record;
+    record.host = "127.0.0.1";
+    record.memoryMode = phonebook::memoryMode(workspace);
+    const auto header = workspace.fileHeaderLine().formatNow();
+    record.commonFile = phonebook::formatPhonebookFile(workspace, phonebook::kCommonPhonebookFile, header, 1);
+    record.myFile = phonebook::formatPhonebookFile(workspace, phonebook::kMyPhonebookFile, header, 0);
+    return record;
+}
 
 std::string entryNumber(int position, int memory) {
     phonebook::EntryText entry;
@@ -326,6 +372,125 @@ private slots:
         QCOMPARE(recorder.windows(), std::string("F F "));
         QVERIFY(window().snapshots().last().attempted);
         QVERIFY(!window().snapshots().last().kept);
+    }
+
+    // Keeps a read of the test's main unit in the window's history, holding what the workspace
+    // holds; returns its local time.
+    std::string keepRead(Workspace& books) {
+        history::Snapshot kept;
+        std::string problem;
+        const history::SnapshotStore store(window().snapshots().folder());
+        if (store.keep(readRecordOf(books), std::chrono::system_clock::now(), kept, problem) != 0)
+            qWarning("%s", problem.c_str());
+        return kept.info.time;
+    }
+
+    void previewShowsWhatTheWriteChangesAndStopEndsIt() {
+        testing::RecordingUi recorder(uiSwitch());
+        recorder.allowPlainMessages();
+        startUnit();
+        QVERIFY(window().tools().previewBeforeWrite()); // on unless turned off
+        auto entry =
+            phonebook::EntryText::make("0312345678", text::toCp932("ﾔﾏﾀﾞ"), text::toCp932("山田"), '1');
+        QVERIFY(phonebook::storeSystemEntry(ws(), 0, entry));
+        const std::string readTime = keepRead(ws());
+        auto added = phonebook::EntryText::make("0120123456", "", text::toCp932("窓口"), '3');
+        QVERIFY(phonebook::storeSystemEntry(ws(), 12, added));
+
+        // "中止": no password window, nothing asked, nothing sent.
+        CompareSeen stopped;
+        press("id1135", {host(), compareWindow("stop", &stopped)});
+        QCOMPARE(stopped.heading,
+                 QStringLiteral(u"%1 の読込との比較").arg(QString::fromStdString(readTime.substr(0, 16))));
+        QVERIFY(stopped.heading.startsWith(QStringLiteral("20")) && stopped.heading.size() == 16 + 8);
+        QCOMPARE(stopped.summary, QStringLiteral(u"追加 1・変更 0・削除 0"));
+        QCOMPARE(stopped.rows, (QStringList{QStringLiteral(u"追加|共通電話帳||012|電話番号||0120123456"),
+                                            QStringLiteral(u"追加|共通電話帳||012|漢字名称||窓口"),
+                                            QStringLiteral(u"追加|共通電話帳||012|グループ番号||3")}));
+        QVERIFY(recorder.boxes().empty());
+        QVERIFY(unit_->uploads().empty());
+
+        // "書込を続ける": the procedure goes on as without the preview.
+        CompareSeen proceeded;
+        recorder.answer(Answer::Ok);
+        press("id1135", {host(), compareWindow("proceed", &proceeded), password()});
+        unit_->finish(5);
+        QCOMPARE(proceeded.summary, stopped.summary);
+        QCOMPARE(unit_->uploads().size(), std::size_t{7});
+        QCOMPARE(recorder.boxes().size(), std::size_t{2}); // the confirmation and the completion notice
+
+        // Against a read that holds what the working copy holds, the window says so; with the
+        // check mark off there is no window at all.
+        static_cast<void>(keepRead(ws()));
+        startUnit();
+        CompareSeen same;
+        recorder.answer(Answer::Cancel);
+        press("id1135", {host(), compareWindow("proceed", &same), password()});
+        QCOMPARE(same.summary, QStringLiteral(u"変更はありません"));
+        QVERIFY(same.rows.isEmpty());
+        window().tools().previewAction()->setChecked(false);
+        recorder.answer(Answer::Cancel);
+        press("id1135", {host(), password()});
+        QCOMPARE(recorder.boxes().size(), std::size_t{4});
+    }
+
+    void verifyReadsBackIntoAWorkspaceOfItsOwn() {
+        ObservingUi recorder(uiSwitch());
+        recorder.allowPlainMessages();
+        // A unit that keeps what it is sent and answers later reads with it, garbling memory 012
+        // once asked to.
+        std::atomic<bool> garble{false};
+        MainUnitSimulator::Options options;
+        options.serveRepeatedly = true;
+        options.afterTransfer = [&garble](const mainunit::TransferOutcome& outcome, std::string& systan,
+                                          std::string& teltan) {
+            if (!outcome.uploadComplete) return;
+            std::vector<mainunit::UnitRecord> records = mainunit::recordsFromPages(outcome.uploads, false);
+            if (garble) mainunit::changeMemory(records, 12);
+            systan = mainunit::systanText(records, false);
+            teltan = mainunit::teltanText(records, false);
+        };
+        startUnit(options);
+        window().tools().previewAction()->setChecked(false);
+        window().tools().verifyAction()->setChecked(true);
+        auto entry =
+            phonebook::EntryText::make("0120123456", text::toCp932("ｻﾎﾟｰﾄ"), text::toCp932("窓口"), '3');
+        QVERIFY(phonebook::storeSystemEntry(ws(), 12, entry));
+        const auto before = img().workingCopy;
+
+        recorder.answer(Answer::Ok);
+        press("id1135", {host(), password()});
+        auto boxes = recorder.boxes();
+        QCOMPARE(boxes.size(), std::size_t{3});
+        expectBox(boxes[1], "\n電話帳データの書込が正常に終了しました。\n", "電話帳データの書込の終了",
+                  platform::Buttons::Ok, platform::Icon::Information);
+        expectBox(boxes[2], "書込内容と主装置の内容は一致しました。", "書込内容の確認", platform::Buttons::Ok,
+                  platform::Icon::Information);
+        // The write's files under the file window, then the read-back's under the communication
+        // window; the working copy is as it was, and nothing is marked as read.
+        QCOMPARE(recorder.windows(), std::string("F F C C "));
+        QVERIFY(std::memcmp(&before, &img().workingCopy, sizeof before) == 0);
+        QCOMPARE(flags().phonebookPresent, 0);
+        const auto kept = history::SnapshotStore(window().snapshots().folder()).list("127.0.0.1");
+        QCOMPARE(kept.size(), std::size_t{2});
+        QCOMPARE(kept[0].info.direction, history::Direction::Read);
+        QCOMPARE(kept[0].info.commonInUse, 1);
+
+        // A unit that holds something else than it was sent: the differences, then the error.
+        garble = true;
+        recorder.clear();
+        recorder.allowPlainMessages();
+        recorder.answer(Answer::Ok);
+        CompareSeen differences;
+        press("id1135", {host(), password(), compareWindow("close", &differences)});
+        QCOMPARE(differences.summary, QStringLiteral(u"追加 0・変更 1・削除 0"));
+        QCOMPARE(differences.rows,
+                 QStringList{QStringLiteral(u"変更|共通電話帳||012|電話番号|0120123456|0120123457")});
+        boxes = recorder.boxes();
+        QCOMPARE(boxes.size(), std::size_t{3});
+        expectBox(boxes[2], "\n書込内容と主装置の内容が一致しません。\n", "エラー", platform::Buttons::Ok,
+                  platform::Icon::Exclamation);
+        QVERIFY(std::memcmp(&before, &img().workingCopy, sizeof before) == 0);
     }
 
     void cancelAtAnyStepChangesNothing() {

@@ -2,7 +2,9 @@
 // has the number, replace the book; duplicates within the book and within the import, capacity,
 // gojuon order, groups, the my phonebook of one telephone, and the exit status of an import.
 #include "contacts_fixture.h"
+#include "image/data_image.h"
 
+#include <cstring>
 #include <memory>
 
 namespace rk::testing {
@@ -200,6 +202,65 @@ TEST_F(Placement, APreviewStoresNothingAndAnUnreadableSourceStopsTheImport) {
     EXPECT_EQ(refused.problems[0].source, "notes.txt");
     EXPECT_EQ(contacts::importExitStatus(refused), 2);
     EXPECT_EQ(common(0).numberText(), "") << "nothing is stored when a source cannot be read";
+}
+
+TEST_F(Placement, AnEditedRowIsTakenByTheImportsRulesAndEveryRowIsPlacedAgain) {
+    storeCommon(9, "0399990009", "既存");
+    const contacts::ContactSource sources[] = {
+        sheet({kThree[0], kThree[1], {"某", "", "12345678", ""}, {"誰", "", "03-1111-0004", ""}})};
+    contacts::ImportPlan plan = contacts::previewImport(ws(), sources, options, readingMaker());
+    ASSERT_EQ(memories(plan),
+              (std::vector<std::string>{"000 stored", "001 stored", " invalid_number", "002 stored"}));
+    const auto edit = [&](std::size_t row, contacts::RowField field, const char* utf8Text) {
+        contacts::editImportRow(plan, row, field, utf8Text, ws(), options);
+    };
+
+    // The invalid number typed again: made dialable, its old texts gone, given a memory.
+    edit(2, contacts::RowField::Number, "+81 3-1111-0005");
+    EXPECT_EQ(plan.rows[2].number, "0311110005");
+    EXPECT_EQ(changesOf(plan.rows[2]).find("not stored"), std::string::npos) << changesOf(plan.rows[2]);
+    EXPECT_NE(changesOf(plan.rows[2]).find("+81 became 0"), std::string::npos);
+    // A number made the same as an earlier row's, or as the book's: not stored twice.
+    edit(3, contacts::RowField::Number, "0311110001");
+    edit(1, contacts::RowField::Number, "03-9999-0009");
+    EXPECT_EQ(memories(plan),
+              (std::vector<std::string>{"000 stored", " duplicate", "001 stored", " duplicate"}));
+    EXPECT_NE(changesOf(plan.rows[1]).find("already in memory 009"), std::string::npos);
+    edit(3, contacts::RowField::Number, "");
+    EXPECT_EQ(plan.rows[3].status, contacts::ImportStatus::NoNumber);
+
+    // Names as the import makes them; a reading among the candidates is no edit.
+    edit(0, contacts::RowField::Kanji, "髙橋一二三四五六七八九十");
+    EXPECT_EQ(utf8(plan.rows[0].kanji), "高橋一二三四五六七八");
+    EXPECT_NE(changesOf(plan.rows[0]).find("kanji name edited"), std::string::npos);
+    EXPECT_NE(changesOf(plan.rows[0]).find("cut to 20 bytes"), std::string::npos);
+    edit(0, contacts::RowField::Kana, "たかはし");
+    EXPECT_EQ(utf8(plan.rows[0].kana), "ﾀｶﾊｼ");
+    ASSERT_FALSE(plan.rows[2].kanaCandidates.empty());
+    const std::string candidate = plan.rows[2].kanaCandidates.back();
+    const std::string before = changesOf(plan.rows[2]);
+    edit(2, contacts::RowField::Kana, utf8(candidate).c_str());
+    EXPECT_EQ(plan.rows[2].kana, candidate);
+    EXPECT_EQ(changesOf(plan.rows[2]), before);
+
+    // Other placement options: the rows as edited, placed anew, no text said twice.
+    options.from = 5;
+    options.mode = contacts::PlacementMode::Update;
+    contacts::placeImport(plan, ws(), options);
+    contacts::placeImport(plan, ws(), options);
+    EXPECT_EQ(memories(plan),
+              (std::vector<std::string>{"005 stored", "009 updated", "006 stored", " no_number"}));
+    EXPECT_EQ(changesOf(plan.rows[1]).find("already in memory"), std::string::npos);
+    const std::string updated = changesOf(plan.rows[1]);
+    EXPECT_EQ(updated.find("had this number"), updated.rfind("had this number"));
+
+    contacts::storeImport(ws(), plan);
+    EXPECT_EQ(utf8(common(5).kanjiText()), "高橋一二三四五六七八");
+    EXPECT_EQ(utf8(common(9).kanjiText()), "加藤二郎");
+    EXPECT_EQ(common(6).numberText(), "0311110005");
+    EXPECT_EQ(
+        std::memcmp(&ws().image().workingCopy, &ws().image().backupCopy, sizeof ws().image().workingCopy), 0)
+        << "the backup copy follows, as after a file load";
 }
 
 TEST_F(Placement, OptionsOutOfPlaceAreRefused) {

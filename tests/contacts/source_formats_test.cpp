@@ -170,6 +170,12 @@ TEST(ContactSources, WhatIsNoContactListIsRefusedWithItsReason) {
     EXPECT_NE(
         contacts::readContactSource({"sheet.csv", "氏名,電話\r\n山田,03\r\n"}, map).problem.find("\"番号\""),
         std::string::npos);
+    // What a window offers to map: the columns of a spreadsheet only.
+    EXPECT_EQ(contacts::spreadsheetColumns(contactSource("spreadsheet.tsv")),
+              (std::vector<std::string>{"氏名", "よみ", "電話", "グループ"}));
+    for (const char* file : {"google_older.csv", "phone_2_1.vcf", "phonebook.csv"})
+        EXPECT_TRUE(contacts::spreadsheetColumns(contactSource(file)).empty()) << file;
+    EXPECT_TRUE(contacts::spreadsheetColumns({"notes.txt", "just some notes\n"}).empty());
     EXPECT_FALSE(contacts::parseColumnMap("name=A,telephone=B", error));
     EXPECT_FALSE(contacts::parseColumnMap("name=A", error)) << "a map without a number";
 }

@@ -66,6 +66,9 @@ TEST_F(loadReportCli, DamagedFilesGiveTheReportsWrittenForThem) {
              shellQuoted(reportData("spreadsheet_copy.csv")),
          "spreadsheet_copy.json",
          "989 memories stored, 3 changed by the load, 0 lines not stored, 6 suspect\n"},
+        {"--kind common " + shellQuoted(reportData("moved_rows.csv")) + " --against " +
+             shellQuoted(reportData("moved_reference.rkdat")),
+         "moved_rows.json", "598 memories stored, 0 changed by the load, 0 lines not stored, 7 suspect\n"},
     };
     for (const Case& test : cases) {
         const ProcessResult json = check(test.arguments + " --json");
@@ -92,6 +95,7 @@ TEST_F(loadReportCli, CleanFilesLoadExactlyAsWritten) {
         "--kind my " + shellQuoted(golden("my_phonebook.rkdat")),
         "--kind common --memory 990 " + shellQuoted(reportData("common_utf8.csv")),
         "--kind common --memory 990 " + common + " --against " + common,
+        "--kind common " + shellQuoted(reportData("trailing_line.csv")),
     };
     for (const std::string& arguments : cases) {
         const ProcessResult json = check(arguments + " --json");

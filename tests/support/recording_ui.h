@@ -82,6 +82,16 @@ public:
         return browsers_;
     }
 
+    bool openFolder(const std::string& path) override {
+        std::lock_guard lock(mutex_);
+        folders_.push_back(path);
+        return true;
+    }
+    std::vector<std::string> folders() const {
+        std::lock_guard lock(mutex_);
+        return folders_;
+    }
+
     // Message boxes with only an OK button, and error notices, need no queued answer: they are
     // told, not asked. The test then looks at boxes() and notices() itself.
     void allowPlainMessages() { allowPlain_ = true; }
@@ -142,6 +152,7 @@ private:
     std::vector<Notice> notices_;
     std::vector<bool> cursorChanges_;
     std::vector<std::string> browsers_;
+    std::vector<std::string> folders_;
     std::vector<std::string> unexpected_;
     bool allowPlain_ = false;
     int expectedNotices_ = 0;

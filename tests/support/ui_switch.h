@@ -48,6 +48,7 @@ public:
     void setWaitCursor(bool waiting) override { current().setWaitCursor(waiting); }
     void* findWindow(const std::string& title) override { return current().findWindow(title); }
     bool openBrowser(const std::string& url) override { return current().openBrowser(url); }
+    bool openFolder(const std::string& path) override { return current().openFolder(path); }
 
 private:
     platform::Ui& current() {

@@ -9,6 +9,11 @@ my_damaged.rkdat      every finding of the my-phonebook parser once (read with 9
 spreadsheet_copy.csv  ../phonebook_file/common_kana_first.rkdat as a spreadsheet saves it, with
                       each kind of spreadsheet damage once (read with 990 memories)
 common_utf8.csv       ../phonebook_file/common_kana_first.rkdat saved as "CSV UTF-8"
+moved_reference.rkdat a common phonebook of 600 memories, entries at 000..013 but 006, 020 and 598
+moved_rows.csv        moved_reference.rkdat after rows 004 and 005 were deleted in a spreadsheet
+                      and the memory column was filled down again (read with 600 memories)
+trailing_line.csv     the first 20 rows of moved_reference.rkdat with one more CR LF at its end, as
+                      a spreadsheet saves it
 """
 
 CRLF = b"\r\n"
@@ -123,6 +128,29 @@ def utf8_twin():
         return b"\xEF\xBB\xBF" + f.read().decode("cp932").encode("utf-8")
 
 
+MOVED = {memory: ("03000000%02d" % memory, "ｱｲﾃ%d" % memory, "相手%d" % memory, 1)
+         for memory in list(range(6)) + list(range(7, 14)) + [20, 598]}
+
+
+def common_rows(entries, count):
+    lines = []
+    for memory in range(count):
+        number, kana, kanji, group = entries.get(memory, ("", "", "", 1))
+        lines.append(b"%d," % memory + sjis(number) + b"," + sjis(kana) + b"," + sjis(kanji)
+                     + b",%d" % group)
+    return header_line() + COMMON_HEADER + CRLF + b"".join(line + CRLF for line in lines)
+
+
+def moved_rows():
+    rows = [MOVED.get(memory, ("", "", "", 1)) for memory in range(600)]
+    del rows[4:6]
+    return common_rows(dict(enumerate(rows)), len(rows))
+
+
+def trailing_line():
+    return common_rows(MOVED, 20) + CRLF
+
+
 def write(name, data):
     with open(name, "wb") as f:
         f.write(data)
@@ -133,6 +161,9 @@ def main():
     write("my_damaged.rkdat", my_damaged())
     write("spreadsheet_copy.csv", spreadsheet_copy())
     write("common_utf8.csv", utf8_twin())
+    write("moved_reference.rkdat", common_rows(MOVED, 600))
+    write("moved_rows.csv", moved_rows())
+    write("trailing_line.csv", trailing_line())
 
 
 if __name__ == "__main__":
