@@ -172,16 +172,7 @@ std::vector<int> movedFrom(const std::vector<ReferenceSlot>& slots) {
 
 void LoadReport::compareWith(const Workspace& reference) {
     const image::LayoutGeometry geometry = image::geometryOf(image::layoutOf(workspace_.image().memoryMode));
-    const auto compare = [&](int position, int memory) {
-        EntryText loaded;
-        EntryText original;
-        if (position == 0) {
-            loadSystemEntry(workspace_, memory, loaded);
-            loadSystemEntry(reference, memory, original);
-        } else {
-            loadTelephoneEntry(workspace_, position, memory, loaded);
-            loadTelephoneEntry(reference, position, memory, original);
-        }
+    const auto compare = [&](int position, int memory, const EntryText& loaded, const EntryText& original) {
         const auto found = memories_.find(position * 1000 + memory);
         const MemoryState* state = found == memories_.end() ? nullptr : &found->second;
         const MemoryState* record = state != nullptr && !state->cleared ? state : nullptr;
@@ -240,8 +231,12 @@ void LoadReport::compareWith(const Workspace& reference) {
             loadTelephoneEntry(workspace_, position, memory, slot.loaded);
             loadTelephoneEntry(reference, position, memory, slot.original);
         }
-        compare(position, memory);
+        compare(position, memory, slot.loaded, slot.original);
     };
+    slots.reserve(static_cast<std::size_t>(kind_ == kMyPhonebookFile
+                                               ? (kLastPhonebookPosition - kFirstPhonebookPosition + 1) *
+                                                     geometry.memoriesPerTelephone
+                                               : geometry.systemMemories));
     if (kind_ == kMyPhonebookFile) {
         for (int position = kFirstPhonebookPosition; position <= kLastPhonebookPosition; ++position)
             for (int offset = 0; offset < geometry.memoriesPerTelephone; ++offset)
