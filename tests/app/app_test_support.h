@@ -10,10 +10,12 @@
 #include "support/test_seam.h"
 #include "support/ui_switch.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -41,6 +43,18 @@ int runProgramTests(int argc, char** argv);
 int runFileSelectTests(int argc, char** argv);
 int runToolsTests(int argc, char** argv);
 int runImportWindowTests(int argc, char** argv);
+
+// A table as text: each row's displayed cells joined by '|'.
+inline QStringList rowsOf(const QAbstractItemModel& model) {
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model.columnCount(); ++column)
+            cells << model.data(model.index(row, column), Qt::DisplayRole).toString();
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
 
 // "81 40 83 70" -> the bytes 0x81 0x40 0x83 0x70: expected texts are written out by hand.
 inline std::string hexBytes(std::string_view hex) {

@@ -32,17 +32,6 @@ template <typename Control> Control* control(QWidget& window, const char* name) 
     return window.findChild<Control*>(QString::fromLatin1(name));
 }
 
-QStringList rowsOf(const QAbstractItemModel& model) {
-    QStringList rows;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model.columnCount(); ++column)
-            cells << model.data(model.index(row, column), Qt::DisplayRole).toString();
-        rows << cells.join(u'|');
-    }
-    return rows;
-}
-
 QString cell(QTableView& table, int row, int column) {
     return table.model()->data(table.model()->index(row, column)).toString();
 }

@@ -76,16 +76,8 @@ QStringList rowsOf(const QTreeWidget& list) {
     return rows;
 }
 
-QStringList rowsOf(const app::DiffTableModel& model) {
-    QStringList rows;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model.columnCount(); ++column)
-            cells << model.data(model.index(row, column), Qt::DisplayRole).toString();
-        rows << cells.join(u'|');
-    }
-    return rows;
-}
+// The compare window's table, beside the history window's tree above.
+using apptest::rowsOf;
 
 // What a compare window showed when it opened; it is closed then.
 struct CompareSeen {
